@@ -1,0 +1,31 @@
+#include "app/profile.h"
+
+#include "profile_values.h"
+
+#define SETUP_STRINGIFY_(word) #word
+#define SETUP_STRINGIFY(word) SETUP_STRINGIFY_(word)
+
+const char g_szProductName[] = PROFILE_PRODUCT_NAME;
+const char g_szProductExe[] = PROFILE_PRODUCT_EXE;
+const char g_szDefaultSubdir[] = PROFILE_DEFAULT_SUBDIR;
+const char g_szArchiveName[] = PROFILE_ARCHIVE_NAME;
+const char g_szDirectSuffix[] = PROFILE_DIRECT_SUFFIX;
+const char g_szGroupName[] = PROFILE_GROUP_NAME;
+const char g_szHelpLinkName[] = PROFILE_HELP_LINK_NAME;
+const char g_szHelpExe[] = PROFILE_HELP_EXE;
+const char g_szUninstLinkName[] = PROFILE_UNINST_LINK_NAME;
+const char g_szUninstExe[] = PROFILE_UNINST_EXE;
+const char g_szUninstKeyName[] = PROFILE_UNINST_KEY_NAME;
+const char g_szSetupTitle[] = PROFILE_SETUP_TITLE;
+const char g_szBannerText[] = PROFILE_BANNER_TEXT;
+const char g_szContractName[] = SETUP_STRINGIFY(PROFILE_CONTRACT_ID);
+const char g_szContractType[] = SETUP_STRINGIFY(PROFILE_CONTRACT_TYPE_ID);
+const char g_szSessionAgent[] = PROFILE_SESSION_AGENT;
+const char g_szPackageHost[] = PROFILE_PACKAGE_HOST;
+const char g_szPackagePathFmt[] = PROFILE_PACKAGE_PATH_FMT;
+const char g_szTempArchiveName[] = PROFILE_TEMP_ARCHIVE_NAME;
+const char g_szLaunchArgs[] = PROFILE_LAUNCH_ARGS;
+const char g_szInstanceMarker[] = PROFILE_INSTANCE_MARKER;
+const char g_szMsgCaption[] = PROFILE_MSG_CAPTION;
+const int32_t g_nPackageBytes = PROFILE_PACKAGE_BYTES;
+const int32_t g_nDataBytes = PROFILE_DATA_BYTES;

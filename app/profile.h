@@ -1,0 +1,30 @@
+// The product profile: read-only constants fixed at build time (the values
+// come from profile/<name>/profile_values.h). Texts are CP949 byte strings.
+#pragma once
+
+#include <cstdint>
+
+extern const char g_szProductName[];     // shortcut names, run question
+extern const char g_szProductExe[];      // product program, relative to the install folder
+extern const char g_szDefaultSubdir[];   // appended to a base folder ("\Velmora")
+extern const char g_szArchiveName[];     // package archive name on the server
+extern const char g_szDirectSuffix[];    // marks a direct package
+extern const char g_szGroupName[];       // Start-menu program group
+extern const char g_szHelpLinkName[];    // help shortcut name
+extern const char g_szHelpExe[];         // help program; empty: no help shortcut
+extern const char g_szUninstLinkName[];  // uninstall shortcut name
+extern const char g_szUninstExe[];       // uninstaller, relative to the install folder
+extern const char g_szUninstKeyName[];   // Uninstall sub-key and its DisplayName
+extern const char g_szSetupTitle[];      // main window title
+extern const char g_szBannerText[];      // text under the banner
+extern const char g_szContractName[];    // agreement text resource name
+extern const char g_szContractType[];    // agreement text resource type
+extern const char g_szSessionAgent[];    // HTTP agent name
+extern const char g_szPackageHost[];     // default download host
+extern const char g_szPackagePathFmt[];  // default object path, "%s" = archive name
+extern const char g_szTempArchiveName[]; // downloaded archive's name in the temp folder
+extern const char g_szLaunchArgs[];      // product arguments after the run question
+extern const char g_szInstanceMarker[];  // hidden label text that marks a running setup
+extern const char g_szMsgCaption[];      // caption of every message box
+extern const int32_t g_nPackageBytes;    // expected package size, bytes
+extern const int32_t g_nDataBytes;       // size of the extra data folder, bytes; 0: none

@@ -1,0 +1,59 @@
+# Windows build: velmora_setup.exe, the tests that run under Wine, and the
+# end-to-end scenarios that drive the real program.
+
+# Every Windows program we build runs on a bare Windows: statically linked.
+target_compile_definitions(project_options INTERFACE
+    WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
+target_link_options(project_options INTERFACE -static)
+
+# The shipped program is built for size: one small executable.
+target_compile_options(program_options INTERFACE
+    -Os -ffunction-sections -fdata-sections
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
+target_compile_definitions(program_options INTERFACE __USE_MINGW_ANSI_STDIO=0)
+target_link_options(program_options INTERFACE -Wl,--gc-sections)
+
+# zlib: Debian's static mingw build (else FindZLIB picks the import library).
+set(ZLIB_USE_STATIC_LIBS ON)
+find_package(ZLIB REQUIRED)
+
+# minizip's unzip sources come from Debian's source package at configure time.
+set(MINIZIP_DIR "${CMAKE_BINARY_DIR}/third_party/minizip")
+if(NOT EXISTS "${MINIZIP_DIR}/unzip.c")
+    execute_process(COMMAND "${CMAKE_SOURCE_DIR}/scripts/fetch-minizip.sh" "${MINIZIP_DIR}"
+                    RESULT_VARIABLE fetch_result)
+    if(NOT fetch_result EQUAL 0)
+        message(FATAL_ERROR "Could not fetch minizip's sources (scripts/fetch-minizip.sh)")
+    endif()
+endif()
+add_library(minizip STATIC "${MINIZIP_DIR}/unzip.c" "${MINIZIP_DIR}/ioapi.c")
+target_include_directories(minizip SYSTEM PUBLIC "${MINIZIP_DIR}")
+target_compile_options(minizip PRIVATE -Os -ffunction-sections -fdata-sections -w)
+target_link_libraries(minizip PUBLIC ZLIB::ZLIB)
+
+# The glue: everything but the entry, so the Windows-side tests can link it.
+add_library(setup_glue STATIC ${GLUE_SOURCES})
+target_include_directories(setup_glue PUBLIC "${PROFILE_DIR}")
+target_link_libraries(setup_glue PUBLIC setup_core minizip
+    wininet shell32 ole32 uuid advapi32 user32 gdi32 kernel32 PRIVATE program_options)
+
+# The agreement text: UTF-8 in the profile, CP949 with CR LF in the program.
+set(RES_BUILD_DIR "${CMAKE_BINARY_DIR}/res")
+file(MAKE_DIRECTORY "${RES_BUILD_DIR}")
+add_custom_command(
+    OUTPUT "${RES_BUILD_DIR}/contract.cp949.txt"
+    COMMAND "${CMAKE_SOURCE_DIR}/scripts/convert-contract.sh"
+            "${PROFILE_DIR}/contract.txt" "${RES_BUILD_DIR}/contract.cp949.txt"
+    DEPENDS "${PROFILE_DIR}/contract.txt" "${CMAKE_SOURCE_DIR}/scripts/convert-contract.sh"
+    COMMENT "Converting the agreement text to CP949")
+add_custom_target(contract_text DEPENDS "${RES_BUILD_DIR}/contract.cp949.txt")
+
+add_executable(velmora_setup WIN32 ${ENTRY_SOURCES})
+target_link_libraries(velmora_setup PRIVATE setup_glue program_options)
+target_link_options(velmora_setup PRIVATE -s -Wl,-Map=${CMAKE_BINARY_DIR}/velmora_setup.map)
+target_include_directories(velmora_setup PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
+add_dependencies(velmora_setup contract_text)
+set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS
+    "${PROFILE_DIR}/banner.bmp;${PROFILE_DIR}/app.ico;${PROFILE_DIR}/profile_values.h;${RES_BUILD_DIR}/contract.cp949.txt;${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
+
+include(cmake/windows_tests.cmake)

@@ -1,0 +1,47 @@
+# Tests of the Windows build: they run under Wine (the test command prepares
+# the prefix, the display and the servers before ctest starts).
+include(GoogleTest)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+
+# The UI driver: a console program in the same Wine prefix as the setup.
+add_executable(uidriver tests/e2e/uidriver.cpp)
+target_link_libraries(uidriver PRIVATE project_options user32)
+
+# Host tools for the end-to-end tests, built with the host compiler.
+find_program(HOST_CXX NAMES c++ g++ REQUIRED)
+set(FAULT_SERVER "${CMAKE_BINARY_DIR}/host/fault_server")
+add_custom_command(
+    OUTPUT "${FAULT_SERVER}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/host"
+    COMMAND "${HOST_CXX}" -std=c++17 -O2 -Wall -Wextra -Werror
+            "${CMAKE_SOURCE_DIR}/tests/servers/fault_server.cpp" -o "${FAULT_SERVER}"
+    DEPENDS "${CMAKE_SOURCE_DIR}/tests/servers/fault_server.cpp"
+    COMMENT "Building the fault server (host)")
+add_custom_target(host_tools ALL DEPENDS "${FAULT_SERVER}")
+
+# End-to-end scenarios: bash scripts that start the real program under Wine.
+set(E2E_ENV
+    "SETUP_EXE=$<TARGET_FILE:velmora_setup>"
+    "UIDRIVER=$<TARGET_FILE:uidriver>"
+    "FAULT_SERVER=${FAULT_SERVER}"
+    "SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    "BUILD_DIR=${CMAKE_BINARY_DIR}")
+function(add_e2e_test name script)
+    add_test(NAME "e2e.${name}" COMMAND bash "${CMAKE_SOURCE_DIR}/tests/e2e/${script}")
+    set_tests_properties("e2e.${name}" PROPERTIES ENVIRONMENT "${E2E_ENV}" TIMEOUT 300
+                         RUN_SERIAL TRUE LABELS e2e)
+endfunction()
+
+include(tests/e2e/scenarios.cmake)
+
+add_test(NAME build.imports
+         COMMAND bash "${CMAKE_SOURCE_DIR}/tests/build/check_imports.sh" $<TARGET_FILE:velmora_setup>)
+
+# Windows-side tests: gtest programs run through the Wine emulator.
+add_executable(win_tests ${WIN_TEST_SOURCES})
+target_link_libraries(win_tests PRIVATE setup_glue gtest_main version)
+# The tests find velmora_setup.exe beside themselves.
+add_dependencies(win_tests velmora_setup)
+gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)

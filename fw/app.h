@@ -1,0 +1,19 @@
+// The application object: the program's entry calls InitInstance once.
+#pragma once
+
+#include <windows.h>
+
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+
+    // Runs the program; the process ends when it returns.
+    virtual BOOL InitInstance() = 0;
+
+    HINSTANCE m_hInstance = nullptr;
+    const char* m_lpCmdLine = "";  // command line after the program name
+};
+
+// The one application object, or null before it is constructed.
+CWinApp* AfxGetApp();

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs everything the build, the demo and the tests need on Debian 12.
+# Safe to run again: each step checks whether it is already done.
+set -euo pipefail
+
+need_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: run as root (or through sudo)" >&2
+    exit 1
+  fi
+}
+
+PACKAGES=(
+  cmake make g++ pkgconf ninja-build zlib1g-dev libgtest-dev googletest libminizip-dev dpkg-dev
+  g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386 wine64
+  xvfb imagemagick fonts-nanum locales nginx-light curl unzip zip iconv-dummy
+)
+PACKAGES=("${PACKAGES[@]/iconv-dummy/}")
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  [ -n "$p" ] || continue
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+src_list=/etc/apt/sources.list.d/debian-src.sources
+if [ ${#missing[@]} -gt 0 ] || [ ! -f "$src_list" ]; then
+  need_root
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  # minizip's unzip sources for the Windows build come from Debian's source package.
+  if [ ! -f "$src_list" ]; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$src_list"
+  fi
+  apt-get update -q
+  if [ ${#missing[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+fi
+
+# Wine needs the Korean locale, or every non-ASCII file name fails.
+if ! locale -a 2>/dev/null | grep -qi '^ko_KR.utf8$'; then
+  need_root
+  sed -i 's/^# *ko_KR.UTF-8 UTF-8/ko_KR.UTF-8 UTF-8/' /etc/locale.gen
+  locale-gen
+fi
+echo "install-deps: all dependencies present"
