@@ -1,39 +1,14 @@
-# Source lists by layer. The portable core never includes <windows.h>; the
-# glue holds the Win32 calls; the entry object stays out of the library so
-# that the Windows-side tests can link the glue without it.
-
-set(CORE_SOURCES
-    fw/cstring.cpp
-    app/single_instance.cpp
-    ui/command_line.cpp
-)
-
-set(GLUE_SOURCES
-    fw/app.cpp
-    fw/dialog.cpp
-    app/profile.cpp
-    app/run_state.cpp
-    ui/setup_dlg.cpp
-    ui/install_dir.cpp
-    ui/agreement_dlg.cpp
-    download/download_worker.cpp
-    install/extract_worker.cpp
-    install/data_copy.cpp
-    finish/completion.cpp
-)
-
-set(ENTRY_SOURCES
-    app/setup_app.cpp
-    res/setup.rc
-)
-
-set(CORE_TEST_SOURCES
-    tests/unit/cstring_test.cpp
-    tests/unit/command_line_test.cpp
-    tests/unit/single_instance_test.cpp
-)
-
-set(WIN_TEST_SOURCES
-    tests/win/test_support.cpp
-    tests/win/resources_test.cpp
-)
+# Source lists by layer, collected from each subsystem's sources.cmake.
+#   CORE_SOURCES       portable core: never includes <windows.h>
+#   GLUE_SOURCES       Win32 glue of the program (everything but the entry)
+#   ENTRY_SOURCES      the application object and the resources
+#   CORE_TEST_SOURCES  native unit tests of the core
+#   WIN_TEST_SOURCES   tests that run under Wine against the glue
+set(CORE_SOURCES)
+set(GLUE_SOURCES)
+set(CORE_TEST_SOURCES)
+set(WIN_TEST_SOURCES tests/win/test_support.cpp)
+foreach(subsystem fw app ui download install finish)
+    include("${CMAKE_SOURCE_DIR}/${subsystem}/sources.cmake")
+endforeach()
+set(ENTRY_SOURCES app/setup_app.cpp res/setup.rc)

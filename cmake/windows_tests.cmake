@@ -29,7 +29,7 @@ set(E2E_ENV
     "SOURCE_DIR=${CMAKE_SOURCE_DIR}"
     "BUILD_DIR=${CMAKE_BINARY_DIR}")
 function(add_e2e_test name script)
-    add_test(NAME "e2e.${name}" COMMAND bash "${CMAKE_SOURCE_DIR}/tests/e2e/${script}")
+    add_test(NAME "e2e.${name}" COMMAND bash "${script}")
     set_tests_properties("e2e.${name}" PROPERTIES ENVIRONMENT "${E2E_ENV}" TIMEOUT 300
                          RUN_SERIAL TRUE LABELS e2e)
 endfunction()

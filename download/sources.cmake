@@ -1,0 +1,1 @@
+list(APPEND GLUE_SOURCES download/download_worker.cpp)

@@ -1,0 +1,1 @@
+list(APPEND GLUE_SOURCES finish/completion.cpp)
