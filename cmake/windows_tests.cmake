@@ -15,7 +15,7 @@ set(FAULT_SERVER "${CMAKE_BINARY_DIR}/host/fault_server")
 add_custom_command(
     OUTPUT "${FAULT_SERVER}"
     COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/host"
-    COMMAND "${HOST_CXX}" -std=c++17 -O2 -Wall -Wextra -Werror
+    COMMAND "${HOST_CXX}" -std=c++17 -O2 -pthread -Wall -Wextra -Werror
             "${CMAKE_SOURCE_DIR}/tests/servers/fault_server.cpp" -o "${FAULT_SERVER}"
     DEPENDS "${CMAKE_SOURCE_DIR}/tests/servers/fault_server.cpp"
     COMMENT "Building the fault server (host)")
