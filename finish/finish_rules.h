@@ -1,0 +1,76 @@
+// End of a run: the names, targets and texts of the shortcuts, Internet
+// shortcuts and the uninstall entry, the launch path, the run question, and
+// which completion variant a profile takes. Pure text; the glue makes the
+// files, links and registry values and asks the questions.
+//
+// Texts are NUL-terminated code page 949 bytes. Every composer returns false
+// when its result does not fit |cap| (|out| is then left empty when |cap| > 0):
+// the caller skips that one item, nothing is cut.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Bytes of a path or registry-value buffer (MAX_PATH).
+const size_t kFinishPathCapacity = 260;
+
+// A file inside the install folder: |installDir| (ending with "\") + |fileName|.
+// Serves the program target, the help and uninstaller targets, the icon file
+// of an Internet shortcut, the launch path and "UninstallString".
+bool ComposeInstallTarget(const char* installDir, const char* fileName, char* out, size_t cap);
+
+enum class ShortcutKind {
+    kShellLink = 0,         // ".lnk"
+    kInternetShortcut = 1,  // ".url"
+};
+
+// A shortcut file: |folder| (desktop or group folder, no closing "\") + "\" +
+// |name| + ".lnk" or ".url".
+bool ComposeShortcutPath(const char* folder, const char* name, ShortcutKind kind, char* out,
+                         size_t cap);
+
+// The desktop folder as it is made sure of: |folder| + "\".
+bool ComposeFolderWithSeparator(const char* folder, char* out, size_t cap);
+
+// The program group: |programsDir| (the Start menu's Programs folder) + "\" +
+// |groupName|.
+bool ComposeGroupFolder(const char* programsDir, const char* groupName, char* out, size_t cap);
+
+// The whole Internet-shortcut file: "[InternetShortcut]", "URL=" + |url|,
+// "IconIndex=0", "IconFile=" + |iconFile|, each line ended by CR LF. The glue
+// writes these bytes unchanged in binary mode, so the file is byte-exact on any
+// runtime. An empty |url| still gives the "URL=" line.
+bool FormatInternetShortcut(const char* url, const char* iconFile, char* out, size_t cap);
+
+// A REG_SZ value as it is stored: the text and its size with the NUL.
+struct RegistryText {
+    char text[kFinishPathCapacity];
+    uint32_t storedSize;  // strlen(text) + 1
+};
+
+// "DisplayName": the uninstall key's name.
+bool ComposeDisplayName(const char* keyName, RegistryText* out);
+
+// "UninstallString": |installDir| + |uninstallerExe|, without quotation marks
+// even when the path has blanks.
+bool ComposeUninstallString(const char* installDir, const char* uninstallerExe, RegistryText* out);
+
+// The run question of the asking variant, naming |productName|.
+bool FormatRunQuestion(const char* productName, char* out, size_t cap);
+
+enum class CompletionVariant {
+    kDirect = 0,    // standard shortcuts without a question; program started without arguments
+    kExternal = 1,  // Internet shortcuts without a question; program started with the run arguments
+    kAsking = 2,    // shortcut question, then run question; launch arguments from the profile
+};
+
+// The first that applies: direct when |archiveName| contains |directSuffix|
+// (case-sensitive; null texts never match), external when |externalMode|,
+// asking otherwise.
+CompletionVariant ChooseCompletionVariant(const char* archiveName, const char* directSuffix,
+                                          bool externalMode);
+
+// The program's parameters for |variant|: null for direct, |runArgs| for
+// external, |launchArgs| for asking.
+const char* LaunchParametersFor(CompletionVariant variant, const char* runArgs,
+                                const char* launchArgs);

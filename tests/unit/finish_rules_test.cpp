@@ -1,0 +1,181 @@
+#include "finish/finish_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kDesktop[] = "C:\\users\\root\\Desktop";
+const char kPrograms[] = "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+
+struct TargetCase {
+    const char* installDir;
+    const char* program;
+    const char* uninstallString;
+};
+
+const TargetCase kTargetCases[] = {
+    {"C:\\Program Files\\Velmora\\", "C:\\Program Files\\Velmora\\Velmora.EXE",
+     "C:\\Program Files\\Velmora\\UNINST.EXE"},  // no quotation marks despite the blank
+    {"C:\\", "C:\\Velmora.EXE", "C:\\UNINST.EXE"},
+    {"D:\\게임\\벨모라\\", "D:\\게임\\벨모라\\Velmora.EXE", "D:\\게임\\벨모라\\UNINST.EXE"},
+};
+
+TEST(InstallTargets, ProgramAndUninstaller) {
+    for (const TargetCase& c : kTargetCases) {
+        SCOPED_TRACE(c.installDir);
+        char out[kFinishPathCapacity];
+        EXPECT_TRUE(ComposeInstallTarget(c.installDir, "Velmora.EXE", out, sizeof(out)));
+        EXPECT_STREQ(out, c.program);
+
+        RegistryText value;
+        EXPECT_TRUE(ComposeUninstallString(c.installDir, "UNINST.EXE", &value));
+        EXPECT_STREQ(value.text, c.uninstallString);
+        EXPECT_EQ(value.storedSize, strlen(c.uninstallString) + 1);
+    }
+}
+
+TEST(InstallTargets, TooLongIsSkippedNotCut) {
+    char out[kFinishPathCapacity];
+    const std::string dir = "C:\\" + std::string(244, 'd') + "\\";  // 248 bytes
+    EXPECT_TRUE(ComposeInstallTarget(dir.c_str(), "Velmora.EXE", out, sizeof(out)));  // 260 - 1
+    EXPECT_FALSE(ComposeInstallTarget(dir.c_str(), "Velmora.EXEx", out, sizeof(out)));
+    EXPECT_STREQ(out, "");
+
+    RegistryText value;
+    EXPECT_TRUE(ComposeUninstallString(dir.c_str(), "UNINST.EXE", &value));
+    EXPECT_FALSE(ComposeUninstallString(dir.c_str(), "UNINST.EXE.x", &value));
+    EXPECT_STREQ(value.text, "");
+    EXPECT_EQ(value.storedSize, 0u);
+}
+
+TEST(ComposeDisplayName, SizeCountsTheTerminator) {
+    RegistryText value;
+    EXPECT_TRUE(ComposeDisplayName("Velmora", &value));
+    EXPECT_STREQ(value.text, "Velmora");
+    EXPECT_EQ(value.storedSize, 8u);
+    EXPECT_TRUE(ComposeDisplayName("탄드렐", &value));
+    EXPECT_EQ(value.storedSize, 7u);  // three CP949 characters of two bytes
+    EXPECT_FALSE(ComposeDisplayName(std::string(260, 'k').c_str(), &value));
+}
+
+struct ShortcutCase {
+    const char* folder;
+    const char* name;
+    ShortcutKind kind;
+    const char* path;
+};
+
+const ShortcutCase kShortcutCases[] = {
+    {kDesktop, "Velmora", ShortcutKind::kShellLink, "C:\\users\\root\\Desktop\\Velmora.lnk"},
+    {kDesktop, "Velmora", ShortcutKind::kInternetShortcut, "C:\\users\\root\\Desktop\\Velmora.url"},
+    {"C:\\P\\탄드렐", "Velmora 삭제 프로그램", ShortcutKind::kShellLink,
+     "C:\\P\\탄드렐\\Velmora 삭제 프로그램.lnk"},
+    {"C:\\P\\탄드렐", "Velmora 도움말", ShortcutKind::kShellLink, "C:\\P\\탄드렐\\Velmora 도움말.lnk"},
+};
+
+TEST(ComposeShortcutPath, FolderNameAndExtension) {
+    for (const ShortcutCase& c : kShortcutCases) {
+        SCOPED_TRACE(c.path);
+        char out[kFinishPathCapacity];
+        EXPECT_TRUE(ComposeShortcutPath(c.folder, c.name, c.kind, out, sizeof(out)));
+        EXPECT_STREQ(out, c.path);
+    }
+    char out[kFinishPathCapacity];
+    const std::string folder = "C:\\" + std::string(243, 'f');  // 246 + "\Velmora.lnk" = 258
+    EXPECT_TRUE(ComposeShortcutPath(folder.c_str(), "Velmora", ShortcutKind::kShellLink, out, sizeof(out)));
+    EXPECT_TRUE(ComposeShortcutPath(folder.c_str(), "Velmora1", ShortcutKind::kShellLink, out, sizeof(out)));
+    EXPECT_FALSE(ComposeShortcutPath(folder.c_str(), "Velmora12", ShortcutKind::kShellLink, out, sizeof(out)));
+    EXPECT_STREQ(out, "");
+}
+
+TEST(ProgramGroup, GroupAndDesktopFolders) {
+    char out[kFinishPathCapacity];
+    EXPECT_TRUE(ComposeGroupFolder(kPrograms, "탄드렐", out, sizeof(out)));
+    EXPECT_EQ(std::string(out), std::string(kPrograms) + "\\탄드렐");
+    EXPECT_TRUE(ComposeFolderWithSeparator(kDesktop, out, sizeof(out)));
+    EXPECT_STREQ(out, "C:\\users\\root\\Desktop\\");
+    EXPECT_FALSE(ComposeGroupFolder(kPrograms, "탄드렐", out, strlen(kPrograms) + 7));
+    EXPECT_TRUE(ComposeGroupFolder(kPrograms, "탄드렐", out, strlen(kPrograms) + 8));
+}
+
+struct UrlFileCase {
+    const char* url;
+    const char* iconFile;
+    const char* bytes;
+};
+
+const UrlFileCase kUrlFileCases[] = {
+    {"http://a.example/velmora", "D:\\Velmora\\Velmora.EXE",
+     "[InternetShortcut]\r\nURL=http://a.example/velmora\r\nIconIndex=0\r\n"
+     "IconFile=D:\\Velmora\\Velmora.EXE\r\n"},
+    {"", "C:\\Velmora.EXE",
+     "[InternetShortcut]\r\nURL=\r\nIconIndex=0\r\nIconFile=C:\\Velmora.EXE\r\n"},
+    {"http://a.example/?q=%s%d", "C:\\Program Files\\Velmora\\Velmora.EXE",  // URL taken as is
+     "[InternetShortcut]\r\nURL=http://a.example/?q=%s%d\r\nIconIndex=0\r\n"
+     "IconFile=C:\\Program Files\\Velmora\\Velmora.EXE\r\n"},
+};
+
+TEST(FormatInternetShortcut, FourLinesEndedByCrLf) {
+    for (const UrlFileCase& c : kUrlFileCases) {
+        SCOPED_TRACE(c.url);
+        char out[1024];
+        EXPECT_TRUE(FormatInternetShortcut(c.url, c.iconFile, out, sizeof(out)));
+        EXPECT_EQ(std::string(out), std::string(c.bytes));
+    }
+}
+
+TEST(FormatInternetShortcut, TooLongIsSkipped) {
+    const char kExpected[] = "[InternetShortcut]\r\nURL=u\r\nIconIndex=0\r\nIconFile=i\r\n";
+    char out[sizeof(kExpected)];
+    EXPECT_TRUE(FormatInternetShortcut("u", "i", out, sizeof(out)));
+    EXPECT_FALSE(FormatInternetShortcut("u", "i", out, sizeof(out) - 1));
+    EXPECT_STREQ(out, "");
+}
+
+TEST(FormatRunQuestion, NamesTheProduct) {
+    char out[kFinishPathCapacity];
+    EXPECT_TRUE(FormatRunQuestion("Velmora", out, sizeof(out)));
+    EXPECT_STREQ(out, "설치를 성공적으로 마쳤습니다.\n\nVelmora을(를) 지금 실행하겠습니까?");
+    EXPECT_TRUE(FormatRunQuestion("벨모라", out, sizeof(out)));
+    EXPECT_STREQ(out, "설치를 성공적으로 마쳤습니다.\n\n벨모라을(를) 지금 실행하겠습니까?");
+    EXPECT_FALSE(FormatRunQuestion(std::string(250, 'p').c_str(), out, sizeof(out)));
+}
+
+struct VariantCase {
+    const char* archiveName;
+    const char* directSuffix;
+    bool externalMode;
+    CompletionVariant variant;
+};
+
+const VariantCase kVariantCases[] = {
+    {"velmora_direct.zip", "_direct.zip", false, CompletionVariant::kDirect},
+    {"velmora_direct.zip", "_direct.zip", true, CompletionVariant::kDirect},  // "/axs:" too
+    {"velmora.zip", "_direct.zip", true, CompletionVariant::kExternal},
+    {"velmora.zip", "_direct.zip", false, CompletionVariant::kAsking},
+    {"velmora_DIRECT.zip", "_direct.zip", false, CompletionVariant::kAsking},  // case-sensitive
+    {"a_direct.zip.part", "_direct.zip", false, CompletionVariant::kDirect},   // anywhere
+    {"direct.zip", "_direct.zip", true, CompletionVariant::kExternal},
+    {nullptr, "_direct.zip", false, CompletionVariant::kAsking},
+};
+
+TEST(ChooseCompletionVariant, FirstThatApplies) {
+    for (const VariantCase& c : kVariantCases) {
+        SCOPED_TRACE(c.archiveName ? c.archiveName : "(null)");
+        SCOPED_TRACE(c.externalMode);
+        EXPECT_EQ(ChooseCompletionVariant(c.archiveName, c.directSuffix, c.externalMode), c.variant);
+    }
+}
+
+TEST(LaunchParametersFor, PerVariant) {
+    const char kRun[] = "-run now";
+    const char kLaunch[] = "";
+    EXPECT_EQ(LaunchParametersFor(CompletionVariant::kDirect, kRun, kLaunch), nullptr);
+    EXPECT_EQ(LaunchParametersFor(CompletionVariant::kExternal, kRun, kLaunch), kRun);
+    EXPECT_EQ(LaunchParametersFor(CompletionVariant::kAsking, kRun, kLaunch), kLaunch);
+}
+
+}  // namespace
