@@ -1,0 +1,108 @@
+# shellcheck shell=bash
+# Private Wine prefix and headless X display for the demo and the tests.
+# Source it, then: xvfb_start; wine_env_setup DIR; ...; wine_env_stop (e.g. in an EXIT trap).
+# Every function is quiet, safe to call twice and under set -eu, and returns non-zero only when
+# it could not do its job.
+
+WINE_ENV_DLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Runs a Wine tool detached from our stdio: Wine's services inherit it and would keep a
+# caller's pipe (ctest's, a $(...) capture) open for as long as they live.
+_wine_quiet() {
+  "$@" </dev/null >/dev/null 2>&1
+}
+
+# Replaces links into the (scratch) home by real folders, so the program's shortcuts stay
+# inside the prefix where tests look for them.
+_wine_env_real_dirs() {
+  local user dir
+  for user in "$WINEPREFIX"/drive_c/users/*/; do
+    [ "$(basename "$user")" = Public ] && continue
+    for dir in Desktop Documents Downloads Music Pictures Videos Templates \
+      "AppData/Roaming/Microsoft/Windows/Start Menu/Programs"; do
+      if [ -L "$user$dir" ]; then rm -f "$user$dir" || return 1; fi
+      mkdir -p "$user$dir" || return 1
+    done
+  done
+}
+
+_wine_env_init_prefix() {
+  _wine_quiet wineboot -i || return 1
+  _wine_quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || return 1
+  _wine_env_real_dirs || return 1
+  # The server started by wineboot is not persistent; let it end so the warm-up starts one.
+  _wine_quiet wineserver -w || true
+  touch "$WINEPREFIX/.wine-env-ready"
+}
+
+# wine_env_setup DIR: prefix in DIR/prefix (created once, reused after), scratch HOME in DIR/home,
+# Korean locale, a persistent wineserver already running.
+wine_env_setup() {
+  local dir=${1:?wine_env_setup: DIR missing}
+  mkdir -p "$dir/home" || return 1
+  dir=$(cd "$dir" && pwd) || return 1
+  export WINEPREFIX="$dir/prefix" WINEARCH=${WINEARCH:-win64} WINEDEBUG=-all
+  export WINEDLLOVERRIDES="$WINE_ENV_DLLOVERRIDES" LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
+  export HOME="$dir/home"
+  if [ ! -f "$WINEPREFIX/.wine-env-ready" ]; then
+    _wine_env_init_prefix || { echo "wine_env_setup: cannot create $WINEPREFIX" >&2; return 1; }
+  fi
+  _wine_quiet wineserver -p || true  # fails harmlessly when a server already runs for the prefix
+  _wine_quiet wine cmd /c exit
+}
+
+_xvfb_usable() {
+  [ -n "${DISPLAY:-}" ] || return 1
+  if command -v xdpyinfo >/dev/null 2>&1; then
+    xdpyinfo >/dev/null 2>&1
+  else
+    local n=${DISPLAY#:}
+    [ -S "/tmp/.X11-unix/X${n%%.*}" ]
+  fi
+}
+
+# xvfb_start: keeps a usable DISPLAY, else starts Xvfb on a free display in :91..:120.
+xvfb_start() {
+  if [ -n "${XVFB_PID:-}" ] && kill -0 "$XVFB_PID" 2>/dev/null; then return 0; fi
+  _xvfb_usable && return 0
+  local n
+  for n in $(seq 91 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 50); do
+      if [ -S "/tmp/.X11-unix/X$n" ]; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      kill -0 "$XVFB_PID" 2>/dev/null || break  # lost a race for this number: try the next
+      sleep 0.1
+    done
+    xvfb_stop
+  done
+  echo "xvfb_start: no free display" >&2
+  return 1
+}
+
+# xvfb_stop: stops the Xvfb that xvfb_start started, if any.
+xvfb_stop() {
+  [ -n "${XVFB_PID:-}" ] || return 0
+  kill "$XVFB_PID" 2>/dev/null || true
+  wait "$XVFB_PID" 2>/dev/null || true
+  unset XVFB_PID DISPLAY
+  return 0
+}
+
+# wine_env_stop: ends every Wine process of this prefix, and our Xvfb.
+wine_env_stop() {
+  if [ -n "${WINEPREFIX:-}" ]; then
+    _wine_quiet wineserver -k || true
+    _wine_quiet wineserver -w || true
+  fi
+  xvfb_stop
+}
+
+# screenshot FILE: the whole screen of $DISPLAY.
+screenshot() {
+  import -window root "${1:?screenshot: FILE missing}" 2>/dev/null
+}

@@ -1,0 +1,478 @@
+// uidriver: drives another program's windows for end-to-end tests, one command per run, from a
+// console program in the same Wine prefix. Titles and texts are compared as ANSI bytes (CP949
+// under LANG=ko_KR.UTF-8), the code page our arguments arrive in; output is UTF-8.
+// Exit code: 0 success, 1 not found / timed out / check failed, 2 usage error.
+//
+// Only visible top-level windows count; the first in Z-order with exactly the title is used.
+// Actions (set-text, click, check, key, close) first wait until a person could do them:
+// control visible and enabled, its window enabled (not behind a modal box). A window that leaves
+// a message unanswered for 5 s fails the command: its program is hung.
+#include <fcntl.h>
+#include <io.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const int kOk = 0;
+const int kFail = 1;
+const int kUsage = 2;
+const DWORD kPollMs = 20;
+const DWORD kWaitMs = 10000;    // default timeout of wait-* and answer
+const DWORD kActMs = 5000;      // default time an action waits for its target to be usable
+const UINT kSendMs = 5000;      // a hung target must not hang the test
+const int kBoxTextId = 0xFFFF;  // the message static of a message box
+
+bool g_unanswered = false;  // a window let a message time out: its answer is not to be trusted
+const char kNoAnswer[] = "the program's window stopped answering messages";
+
+std::string Fmt(const char* fmt, ...) {
+  char buf[1024];
+  va_list ap;
+  va_start(ap, fmt);
+  vsnprintf(buf, sizeof buf, fmt, ap);
+  va_end(ap);
+  return buf;
+}
+
+// Writes one ANSI line as UTF-8; a console gets UTF-16, as it would reinterpret the bytes.
+void WriteLine(DWORD stdId, const std::string& ansi) {
+  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), (int)ansi.size(), NULL, 0);
+  std::wstring w(n, L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), (int)ansi.size(), &w[0], n);
+  w += L'\n';
+  HANDLE h = GetStdHandle(stdId);
+  DWORD mode, done;
+  if (GetConsoleMode(h, &mode)) {
+    WriteConsoleW(h, w.data(), (DWORD)w.size(), &done, NULL);
+    return;
+  }
+  n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), NULL, 0, NULL, NULL);
+  std::string utf8(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), &utf8[0], n, NULL, NULL);
+  FILE* f = stdId == STD_OUTPUT_HANDLE ? stdout : stderr;
+  fwrite(utf8.data(), 1, utf8.size(), f);
+  fflush(f);
+}
+
+int Complain(int code, const std::string& ansi) {
+  WriteLine(STD_ERROR_HANDLE, "uidriver: " + ansi);
+  return code;
+}
+
+int Fail(const std::string& ansi) { return Complain(kFail, ansi); }
+
+int Print(const std::string& ansi) {
+  if (g_unanswered) return Fail(kNoAnswer);
+  WriteLine(STD_OUTPUT_HANDLE, ansi);
+  return kOk;
+}
+
+template <typename Pred>
+bool WaitFor(DWORD timeoutMs, Pred ready) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (ready()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(kPollMs);
+  }
+}
+
+std::string WindowTitle(HWND h) {
+  char buf[1024] = "";
+  GetWindowTextA(h, buf, sizeof buf);
+  return buf;
+}
+
+bool IsClass(HWND h, const char* name) {
+  char buf[256] = "";
+  GetClassNameA(h, buf, sizeof buf);
+  return lstrcmpiA(buf, name) == 0;
+}
+
+LRESULT Ask(HWND h, UINT msg, WPARAM w = 0, LPARAM l = 0) {
+  DWORD_PTR result = 0;
+  if (SendMessageTimeoutA(h, msg, w, l, SMTO_ABORTIFHUNG, kSendMs, &result)) return result;
+  if (IsWindow(h)) g_unanswered = true;  // a window closing meanwhile is no hang
+  return 0;
+}
+
+// GetWindowTextA answers "" for another process's edit, so ask the control itself.
+std::string ControlText(HWND h) {
+  std::vector<char> buf(Ask(h, WM_GETTEXTLENGTH) + 1, '\0');
+  if (!g_unanswered) Ask(h, WM_GETTEXT, buf.size(), (LPARAM)&buf[0]);
+  return &buf[0];
+}
+
+BOOL CALLBACK Collect(HWND h, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
+  return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> all;
+  EnumChildWindows(parent, Collect, (LPARAM)&all);
+  return all;
+}
+
+std::vector<HWND> TopWindows() {
+  std::vector<HWND> all, visible;
+  EnumWindows(Collect, (LPARAM)&all);
+  for (HWND h : all) {
+    if (IsWindowVisible(h)) visible.push_back(h);
+  }
+  return visible;
+}
+
+std::vector<HWND> WindowsTitled(const std::string& title) {
+  std::vector<HWND> found;
+  for (HWND h : TopWindows()) {
+    if (WindowTitle(h) == title) found.push_back(h);
+  }
+  return found;
+}
+
+HWND FindTop(const std::string& title) {
+  std::vector<HWND> found = WindowsTitled(title);
+  return found.empty() ? NULL : found[0];
+}
+
+// A message box holds only buttons and statics, its message in static 0xFFFF; that tells it
+// apart from an owned dialog such as the licence one, which has an edit.
+bool IsMessageBox(HWND h) {
+  HWND text = GetDlgItem(h, kBoxTextId);
+  if (!IsClass(h, "#32770") || !text || !IsClass(text, "Static")) return false;
+  for (HWND c : Children(h)) {
+    if (!IsClass(c, "Button") && !IsClass(c, "Static")) return false;
+  }
+  return true;
+}
+
+std::vector<HWND> BoxesOver(const std::string& ownerTitle) {
+  std::vector<HWND> boxes;
+  HWND owner = FindTop(ownerTitle);
+  for (HWND h : owner ? TopWindows() : std::vector<HWND>()) {
+    if (GetWindow(h, GW_OWNER) == owner && IsMessageBox(h)) boxes.push_back(h);
+  }
+  return boxes;
+}
+
+HWND FocusOf(HWND top) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, NULL), &info)) return NULL;
+  return info.hwndFocus;
+}
+
+bool IsDefaultButton(HWND h) {
+  return IsClass(h, "Button") && (GetWindowLongA(h, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+bool ParseNum(const char* s, unsigned long* out) {
+  char* end = NULL;
+  *out = strtoul(s, &end, 0);
+  return *s && *end == '\0';
+}
+
+struct Target {
+  HWND top = NULL;
+  HWND ctl = NULL;  // NULL when the command addresses the window itself
+  std::string why;  // what is missing, for the failure message
+};
+
+bool Missing(Target* t, const std::string& why) {
+  t->why = why;
+  return false;
+}
+
+// idArg NULL addresses the window; usable also demands what a person needs to act on it.
+bool Locate(const std::string& title, const char* idArg, bool usable, Target* t) {
+  t->top = FindTop(title);
+  t->ctl = NULL;
+  if (!t->top) return Missing(t, "no window \"" + title + "\"");
+  if (usable && !IsWindowEnabled(t->top)) return Missing(t, "window \"" + title + "\" disabled");
+  if (!idArg) return true;
+  t->ctl = GetDlgItem(t->top, (int)strtoul(idArg, NULL, 0));
+  if (!t->ctl) return Missing(t, Fmt("no control %s in \"%s\"", idArg, title.c_str()));
+  if (usable && !IsWindowVisible(t->ctl)) return Missing(t, Fmt("control %s hidden", idArg));
+  if (usable && !IsWindowEnabled(t->ctl)) return Missing(t, Fmt("control %s disabled", idArg));
+  return true;
+}
+
+bool WaitUsable(const char* title, const char* idArg, DWORD ms, Target* t) {
+  return WaitFor(ms, [&] { return Locate(title, idArg, true, t); });
+}
+
+int CmdWaitWindow(char** argv, int, DWORD ms) {
+  if (WaitFor(ms, [&] { return FindTop(argv[0]) != NULL; })) return kOk;
+  return Fail(Fmt("no window \"%s\" in time", argv[0]));
+}
+
+int CmdWaitGone(char** argv, int, DWORD ms) {
+  if (WaitFor(ms, [&] { return FindTop(argv[0]) == NULL; })) return kOk;
+  return Fail(Fmt("window \"%s\" still there", argv[0]));
+}
+
+int CmdCountWindows(char** argv, int, DWORD) {
+  return Print(Fmt("%u", (unsigned)WindowsTitled(argv[0]).size()));
+}
+
+int CmdText(char** argv, int, DWORD) {
+  Target t;
+  if (!Locate(argv[0], argv[1], false, &t)) return Fail(t.why);
+  return Print(ControlText(t.ctl));
+}
+
+int CmdWaitText(char** argv, int, DWORD ms) {
+  Target t;
+  std::string seen = "(no control)";
+  if (WaitFor(ms, [&] {
+        return Locate(argv[0], argv[1], false, &t) && (seen = ControlText(t.ctl)) == argv[2];
+      })) {
+    return kOk;
+  }
+  return Fail(Fmt("control %s shows \"%s\", not \"%s\"", argv[1], seen.c_str(), argv[2]));
+}
+
+int CmdSetText(char** argv, int, DWORD ms) {
+  Target t;
+  if (!WaitUsable(argv[0], argv[1], ms, &t)) return Fail(t.why);
+  return Ask(t.ctl, WM_SETTEXT, 0, (LPARAM)argv[2]) ? kOk : Fail("WM_SETTEXT refused");
+}
+
+int CmdState(char** argv, int, DWORD) {
+  Target t;
+  if (!Locate(argv[0], argv[1], false, &t)) return Fail(t.why);
+  bool checked = IsClass(t.ctl, "Button") && Ask(t.ctl, BM_GETCHECK) == BST_CHECKED;
+  return Print(Fmt("visible=%d enabled=%d default=%d checked=%d focus=%d",
+                   IsWindowVisible(t.ctl) ? 1 : 0, IsWindowEnabled(t.ctl) ? 1 : 0,
+                   IsDefaultButton(t.ctl), checked, FocusOf(t.top) == t.ctl));
+}
+
+// Posted, not sent: a click that opens a modal box would hold a sent message until it closes.
+int CmdClick(char** argv, int, DWORD ms) {
+  Target t;
+  if (!WaitUsable(argv[0], argv[1], ms, &t)) return Fail(t.why);
+  return PostMessageA(t.ctl, BM_CLICK, 0, 0) ? kOk : Fail("PostMessage failed");
+}
+
+// Clicks like a person, so the program gets its BN_CLICKED, then waits for the new state.
+int CmdCheck(char** argv, int, DWORD ms) {
+  Target t;
+  if (strcmp(argv[2], "0") != 0 && strcmp(argv[2], "1") != 0) return Complain(kUsage, "want 0|1");
+  if (!WaitUsable(argv[0], argv[1], ms, &t)) return Fail(t.why);
+  LRESULT want = argv[2][0] == '1' ? BST_CHECKED : BST_UNCHECKED;
+  if (Ask(t.ctl, BM_GETCHECK) != want) PostMessageA(t.ctl, BM_CLICK, 0, 0);
+  if (WaitFor(ms, [&] { return Ask(t.ctl, BM_GETCHECK) == want; })) return kOk;
+  return Fail(Fmt("control %s did not become %s", argv[1], argv[2]));
+}
+
+bool ParseKey(const char* name, UINT* vk) {
+  static const std::pair<const char*, UINT> kNames[] = {
+      {"esc", VK_ESCAPE}, {"enter", VK_RETURN}, {"tab", VK_TAB}, {"space", VK_SPACE}};
+  for (const auto& k : kNames) {
+    if (lstrcmpiA(name, k.first) != 0) continue;
+    *vk = k.second;
+    return true;
+  }
+  unsigned long v;
+  if (!ParseNum(name, &v) || v == 0 || v > 0xFE) return false;
+  *vk = (UINT)v;
+  return true;
+}
+
+// Posts a key press to the window's focused control, so the program's dialog loop turns Esc
+// into IDCANCEL and Enter into the default button as it does for typed keys.
+int CmdKey(char** argv, int, DWORD ms) {
+  UINT vk;
+  Target t;
+  if (!ParseKey(argv[1], &vk)) return Complain(kUsage, "key is esc, enter, tab, space or a VK");
+  if (!WaitUsable(argv[0], NULL, ms, &t)) return Fail(t.why);
+  HWND focus = FocusOf(t.top);
+  HWND to = focus && (focus == t.top || IsChild(t.top, focus)) ? focus : t.top;
+  LPARAM scan = (LPARAM)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) << 16;
+  PostMessageA(to, WM_KEYDOWN, vk, scan | 1);
+  PostMessageA(to, WM_KEYUP, vk, scan | 1 | (1 << 30) | (LPARAM)(1u << 31));
+  return kOk;
+}
+
+// The close box of the caption.
+int CmdClose(char** argv, int, DWORD ms) {
+  Target t;
+  if (!WaitUsable(argv[0], NULL, ms, &t)) return Fail(t.why);
+  return PostMessageA(t.top, WM_SYSCOMMAND, SC_CLOSE, 0) ? kOk : Fail("PostMessage failed");
+}
+
+HWND WaitBox(const char* ownerTitle, DWORD ms) {
+  HWND box = NULL;
+  WaitFor(ms, [&] {
+    std::vector<HWND> boxes = BoxesOver(ownerTitle);
+    box = boxes.empty() ? NULL : boxes[0];
+    return box != NULL;
+  });
+  return box;
+}
+
+// Line ends become a literal \n so a test compares the whole message with a one-line string.
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i] == '\n' || text[i] == '\r' ? std::string("\\n") : std::string(1, text[i]);
+  }
+  return out;
+}
+
+int PrintBox(HWND box) {
+  std::vector<std::pair<LONG, int>> buttons;  // left edge and id: ids listed as a person reads
+  int defaultId = 0;
+  bool icon = false;
+  for (HWND c : Children(box)) {
+    if (!IsWindowVisible(c)) continue;
+    RECT r;
+    GetWindowRect(c, &r);
+    if (IsClass(c, "Button")) buttons.push_back(std::make_pair(r.left, GetDlgCtrlID(c)));
+    if (IsDefaultButton(c)) defaultId = GetDlgCtrlID(c);
+    bool iconStatic = (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+    if (IsClass(c, "Static") && iconStatic && Ask(c, STM_GETICON)) icon = true;
+  }
+  std::sort(buttons.begin(), buttons.end());
+  std::string ids;
+  for (const auto& b : buttons) ids += (ids.empty() ? "" : ",") + Fmt("%d", b.second);
+  return Print("caption=" + WindowTitle(box) +
+               "\ntext=" + OneLine(ControlText(GetDlgItem(box, kBoxTextId))) + "\nbuttons=" + ids +
+               Fmt("\ndefault=%d\nicon=%d", defaultId, icon));
+}
+
+int CmdWaitMsgbox(char** argv, int, DWORD ms) {
+  HWND box = WaitBox(argv[0], ms);
+  if (!box) return Fail(Fmt("no message box over \"%s\"", argv[0]));
+  return PrintBox(box);
+}
+
+int CmdAnswer(char** argv, int, DWORD ms) {
+  HWND box = WaitBox(argv[0], ms);
+  if (!box) return Fail(Fmt("no message box over \"%s\"", argv[0]));
+  HWND button = GetDlgItem(box, (int)strtoul(argv[1], NULL, 0));
+  if (!button || !IsWindowVisible(button)) return Fail(Fmt("no button %s in the box", argv[1]));
+  PostMessageA(button, BM_CLICK, 0, 0);
+  if (WaitFor(ms, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) return kOk;
+  return Fail("message box did not close");
+}
+
+int CmdMsgboxCount(char** argv, int, DWORD) {
+  if (!FindTop(argv[0])) return Fail(Fmt("no window \"%s\"", argv[0]));  // a typo must not pass
+  return Print(Fmt("%u", (unsigned)BoxesOver(argv[0]).size()));
+}
+
+int CmdForeground(char**, int, DWORD) {
+  HWND h = GetForegroundWindow();
+  if (!h) return Fail("no foreground window");
+  return Print(WindowTitle(h));
+}
+
+int CmdIconic(char** argv, int, DWORD) {
+  Target t;
+  if (!Locate(argv[0], NULL, false, &t)) return Fail(t.why);
+  return Print(IsIconic(t.top) ? "1" : "0");
+}
+
+// With an id: the control in its window's client coordinates; without: the window on screen.
+int CmdRect(char** argv, int argc, DWORD) {
+  Target t;
+  if (!Locate(argv[0], argc > 1 ? argv[1] : NULL, false, &t)) return Fail(t.why);
+  RECT r;
+  GetWindowRect(t.ctl ? t.ctl : t.top, &r);
+  if (t.ctl) MapWindowPoints(NULL, t.top, (POINT*)&r, 2);
+  return Print(Fmt("x=%ld y=%ld w=%ld h=%ld", r.left, r.top, r.right - r.left, r.bottom - r.top));
+}
+
+int CmdStyle(char** argv, int argc, DWORD) {
+  Target t;
+  if (!Locate(argv[0], argc > 1 ? argv[1] : NULL, false, &t)) return Fail(t.why);
+  return Print(Fmt("0x%08lX", (unsigned long)GetWindowLongA(t.ctl ? t.ctl : t.top, GWL_STYLE)));
+}
+
+// Async: the target's thread may sit in a modal loop of its own.
+int ShowAndWait(const char* title, int show, bool iconic, DWORD ms) {
+  Target t;
+  if (!Locate(title, NULL, false, &t)) return Fail(t.why);
+  ShowWindowAsync(t.top, show);
+  if (WaitFor(ms, [&] { return (IsIconic(t.top) != FALSE) == iconic; })) return kOk;
+  return Fail("window did not change state");
+}
+
+int CmdMinimize(char** argv, int, DWORD ms) { return ShowAndWait(argv[0], SW_MINIMIZE, true, ms); }
+int CmdRestore(char** argv, int, DWORD ms) { return ShowAndWait(argv[0], SW_RESTORE, false, ms); }
+
+struct Command {
+  const char* name;
+  const char* args;
+  int minArgs, maxArgs;
+  int idIndex;      // argument that must be a control id; -1 for none
+  DWORD defaultMs;  // 0: no timeout; else the last optional argument overrides it
+  int (*run)(char** argv, int argc, DWORD ms);
+};
+
+const Command kCommands[] = {
+    {"wait-window", "TITLE [ms]", 1, 2, -1, kWaitMs, CmdWaitWindow},
+    {"wait-gone", "TITLE [ms]", 1, 2, -1, kWaitMs, CmdWaitGone},
+    {"count-windows", "TITLE", 1, 1, -1, 0, CmdCountWindows},
+    {"text", "TITLE ID", 2, 2, 1, 0, CmdText},
+    {"wait-text", "TITLE ID TEXT [ms]", 3, 4, 1, kWaitMs, CmdWaitText},
+    {"set-text", "TITLE ID TEXT [ms]", 3, 4, 1, kActMs, CmdSetText},
+    {"state", "TITLE ID", 2, 2, 1, 0, CmdState},
+    {"click", "TITLE ID [ms]", 2, 3, 1, kActMs, CmdClick},
+    {"check", "TITLE ID 0|1 [ms]", 3, 4, 1, kActMs, CmdCheck},
+    {"key", "TITLE esc|enter|tab|space|VK [ms]", 2, 3, -1, kActMs, CmdKey},
+    {"close", "TITLE [ms]", 1, 2, -1, kActMs, CmdClose},
+    {"wait-msgbox", "OWNER_TITLE [ms]", 1, 2, -1, kWaitMs, CmdWaitMsgbox},
+    {"answer", "OWNER_TITLE BUTTON_ID [ms]", 2, 3, 1, kWaitMs, CmdAnswer},
+    {"msgbox-count", "OWNER_TITLE", 1, 1, -1, 0, CmdMsgboxCount},
+    {"foreground", "", 0, 0, -1, 0, CmdForeground},
+    {"iconic", "TITLE", 1, 1, -1, 0, CmdIconic},
+    {"rect", "TITLE [ID]", 1, 2, 1, 0, CmdRect},
+    {"style", "TITLE [ID]", 1, 2, 1, 0, CmdStyle},
+    {"minimize", "TITLE [ms]", 1, 2, -1, kActMs, CmdMinimize},
+    {"restore", "TITLE [ms]", 1, 2, -1, kActMs, CmdRestore},
+};
+
+int Usage() {
+  WriteLine(STD_ERROR_HANDLE, "usage: uidriver COMMAND ARGS...  (ms: timeout in milliseconds)");
+  for (const Command& c : kCommands) WriteLine(STD_ERROR_HANDLE, Fmt("  %s %s", c.name, c.args));
+  return kUsage;
+}
+
+int Run(const Command& c, char** argv, int argc) {
+  unsigned long v;
+  if (argc < c.minArgs || argc > c.maxArgs) return Usage();
+  if (c.idIndex >= 0 && c.idIndex < argc && !ParseNum(argv[c.idIndex], &v)) {
+    return Complain(kUsage, Fmt("bad control id \"%s\"", argv[c.idIndex]));
+  }
+  DWORD ms = c.defaultMs;
+  if (ms && argc == c.maxArgs) {
+    if (!ParseNum(argv[argc - 1], &v)) return Complain(kUsage, "bad timeout");
+    ms = v;
+  }
+  int rc = c.run(argv, argc, ms);
+  return rc == kOk && g_unanswered ? Fail(kNoAnswer) : rc;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);  // bare \n, bytes untranslated
+  _setmode(_fileno(stderr), _O_BINARY);
+  for (const Command& c : kCommands) {
+    if (argc >= 2 && strcmp(argv[1], c.name) == 0) return Run(c, argv + 2, argc - 2);
+  }
+  return Usage();
+}
