@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs every test: the portable core natively (with sanitizers), then the
+# Windows build under Wine: Windows-side tests and end-to-end scenarios that
+# drive the real velmora_setup.exe on a virtual display.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/install-deps.sh
+
+echo "== native: portable core =="
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native
+
+echo "== windows: build =="
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+echo "== windows: tests under Wine =="
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+xvfb_start   # first: Wine's desktop process keeps the display it saw at start
+wine_env_setup "$root/build/windows/wine"
+trap wine_env_stop EXIT
+ctest --preset windows
