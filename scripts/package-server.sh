@@ -79,6 +79,9 @@ http {
     server {
         listen $addr:80;
         root "$root";
+        # The demo slows the transfer down (PACKAGE_SERVER_LIMIT_RATE, e.g. 4m) so each
+        # stage can be seen; 0 means no limit.
+        limit_rate ${PACKAGE_SERVER_LIMIT_RATE:-0};
 
         location /update/ {
             types { application/zip zip; }

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The demo: builds the setup and the sample package, serves the package with
+# nginx on 127.0.0.1:80 and runs velmora_setup.exe under Wine.
+# With a display you click through the setup yourself. Without one, the demo
+# runs it on a virtual display, drives it through every step and saves a
+# screenshot of each into demo-output/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+out="$root/demo-output"
+build="$root/build/windows"
+
+bash scripts/install-deps.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+# shellcheck source=tests/e2e/lib.sh
+UIDRIVER="$build/uidriver.exe" SETUP_EXE="$build/velmora_setup.exe"
+export UIDRIVER SETUP_EXE
+source tests/e2e/lib.sh
+
+if _xvfb_usable; then headless=0; else headless=1; unset DISPLAY; fi
+cleanup() {
+  bash scripts/package-server.sh stop >/dev/null 2>&1 || true
+  wine_env_stop
+}
+trap cleanup EXIT
+xvfb_start
+wine_env_setup "$build/wine"
+
+# Slow enough that the download and extraction can be seen (and photographed).
+PACKAGE_SERVER_LIMIT_RATE=${PACKAGE_SERVER_LIMIT_RATE:-8m} \
+  bash scripts/package-server.sh start "$build/package"
+
+if [ "$headless" = 0 ]; then
+  echo "demo: the setup is open on your display; the product starts when it is done."
+  wine "$SETUP_EXE" </dev/null >/dev/null 2>&1
+  exit 0
+fi
+
+mkdir -p "$out"
+rm -f "$out"/*.png
+shot() { screenshot "$out/$1.png" && echo "demo: $out/$1.png"; }
+
+# wait_status_prefix PREFIX: until the status line starts with PREFIX (30 s at most).
+wait_status_prefix() {
+  local i text
+  for i in $(seq 300); do
+    text=$(drv text "$SETUP_TITLE" $IDC_STATUS 2>/dev/null) || return 1
+    [[ "$text" == "$1"* ]] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+setup_start
+shot 01-main-dialog
+drv click "$SETUP_TITLE" $IDC_INSTALL >/dev/null
+drv wait-window "$AGREEMENT_TITLE" >/dev/null
+shot 02-agreement
+drv check "$AGREEMENT_TITLE" $IDC_AGREE_CHECK 1 >/dev/null
+drv click "$AGREEMENT_TITLE" $IDOK >/dev/null
+wait_status_prefix "파일 다운로드 중입니다." && sleep 0.3 && shot 03-download
+wait_status_prefix "복사 중..." && shot 04-extraction
+drv wait-window "Velmora" 30000 >/dev/null && sleep 1 && shot 05-product-started
+wait_exit "$SETUP_PID" 30 || echo "demo: the setup did not end by itself" >&2
+echo "demo: installed into $(drive_c)/users/root/AppData/Local/Velmora"
