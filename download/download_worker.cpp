@@ -117,9 +117,8 @@ void ShowPercent(uint32_t received, int32_t length) {
     SetDlgItemTextA(g_hMainWnd, IDC_PERCENT, text);
 }
 
-// Stores the body in |archive|. Only a read of 0 bytes ends it: WinInet may
-// return fewer bytes than asked in the middle of a body. Fails on a read
-// error, a short write, a confirmed cancel, or a body that is shorter or
+// Stores the body in |archive|, to the read that returns 0 bytes. Fails on a
+// read error, a short write, a confirmed cancel, or a body that is shorter or
 // longer than |length|.
 bool ReceiveBody(CHttpFile& request, int32_t length, ArchiveFile* archive) {
     char block[kBlockSize];
@@ -131,9 +130,8 @@ bool ReceiveBody(CHttpFile& request, int32_t length, ArchiveFile* archive) {
         if (!archive->Write(block, count)) return false;
         received += count;
         ShowPercent(received, length);
-        BodyCheck body = CheckBodyComplete(received, length);
-        if (count == 0) return body == BodyCheck::kComplete;
-        if (body == BodyCheck::kLong) return false;
+        ReadOutcome outcome = AfterBodyRead(count, received, length);
+        if (outcome != ReadOutcome::kMore) return outcome == ReadOutcome::kComplete;
     }
 }
 
