@@ -174,9 +174,13 @@ find_temp_archive() {
   TEMP_ARCHIVE="$WINEPREFIX/drive_c${folder//\\//}/_tansetup_.zip"
 }
 
-# archive_state: "present" or "absent".
+# archive_state: "present" or "absent" (a link counts, even one that points nowhere).
 archive_state() {
-  if [ -e "${TEMP_ARCHIVE:?call find_temp_archive first}" ] || [ -L "$TEMP_ARCHIVE" ]; then echo present; else echo absent; fi
+  if [ -e "${TEMP_ARCHIVE:?call find_temp_archive first}" ] || [ -L "$TEMP_ARCHIVE" ]; then
+    echo present
+  else
+    echo absent
+  fi
 }
 
 # make_body FILE SIZE: SIZE random bytes with no "P" in them, so the body is never mistaken for a
@@ -258,9 +262,9 @@ expect_download_failure() {
   expect_controls_idle
 }
 
-# expect_downloaded WHAT FILE: the run ends with the general failure message and no download
-# notice (until extraction lands, a downloaded body that is no zip fails there), and the
-# temporary archive holds exactly FILE's bytes.
+# expect_downloaded WHAT FILE: the download succeeded: the temporary archive holds exactly FILE's
+# bytes, and the run ends with the general failure message but no download notice, because a
+# body made by make_body is no zip archive and the next stage fails on it without a notice.
 expect_downloaded() {
   msgbox_of "$SETUP_TITLE" 30000 || { fail "$1: no message box"; return; }
   expect_eq "$1: no download notice, the general message" "$MSG_TEXT" "$FAILED_TEXT"
