@@ -100,3 +100,10 @@ BodyCheck CheckBodyComplete(uint64_t received, int32_t announced) {
     if (received < static_cast<uint64_t>(announced)) return BodyCheck::kShort;
     return BodyCheck::kComplete;
 }
+
+ReadOutcome AfterBodyRead(uint32_t count, uint64_t received, int32_t announced) {
+    BodyCheck body = CheckBodyComplete(received, announced);
+    if (body == BodyCheck::kLong) return ReadOutcome::kFailed;
+    if (count > 0) return ReadOutcome::kMore;
+    return body == BodyCheck::kComplete ? ReadOutcome::kComplete : ReadOutcome::kFailed;
+}

@@ -68,3 +68,14 @@ enum class BodyCheck {
 // means stop at once (kShort only means more is to come); after the final read
 // (the one that returns 0 bytes) only kComplete is a successful download.
 BodyCheck CheckBodyComplete(uint64_t received, int32_t announced);
+
+enum class ReadOutcome {
+    kMore = 0,      // read again
+    kComplete = 1,  // the body has ended with exactly the announced bytes
+    kFailed = 2,    // the body ended short, or went past the announced length
+};
+
+// What a read of |count| bytes means, |received| counting it. Only a read of
+// 0 bytes ends the body: WinInet may return fewer bytes than asked in the
+// middle of a response. A body past |announced| fails at once.
+ReadOutcome AfterBodyRead(uint32_t count, uint64_t received, int32_t announced);

@@ -152,3 +152,124 @@ expect_controls_idle() {
   done
   expect_eq "idle status" "$(drv text "$SETUP_TITLE" $IDC_STATUS)" "$IDLE_STATUS"
 }
+
+# ---- The download stage -----------------------------------------------------------------------
+
+DOWNLOADING_STATUS="파일 다운로드 중입니다."
+DOWNLOAD_FAILED_TEXT='파일 다운로드 과정 중 이상이 생겼습니다.\n\n인터넷 연결 상태 확인 후, 나중에 다시 시도해 주시기 바랍니다.'
+CANCEL_QUESTION="다운로드를 중단하겠습니까?"
+SESSION_AGENT="Tandrel Update Session"
+E2E_DIR="C:\\velmora-e2e\\"  # the install folder every scenario types in
+
+# Scratch for the servers, under the build folder.
+E2E_STATE=${BUILD_DIR:?BUILD_DIR not set}/e2e-state
+
+# find_temp_archive: sets TEMP_ARCHIVE, the Linux path of the temporary archive the setup
+# downloads into, in the folder GetTempPathA gives (TMP, which Wine takes from the prefix:
+# C:\users\<user>\Temp under Debian's Wine 8).
+find_temp_archive() {
+  local folder
+  folder=$(wine cmd /c echo %TMP% </dev/null 2>/dev/null | tr -d '\r') || return 1
+  folder=${folder#?:}
+  TEMP_ARCHIVE="$WINEPREFIX/drive_c${folder//\\//}/_tansetup_.zip"
+}
+
+# archive_state: "present" or "absent" (a link counts, even one that points nowhere).
+archive_state() {
+  if [ -e "${TEMP_ARCHIVE:?call find_temp_archive first}" ] || [ -L "$TEMP_ARCHIVE" ]; then
+    echo present
+  else
+    echo absent
+  fi
+}
+
+# make_body FILE SIZE: SIZE random bytes with no "P" in them, so the body is never mistaken for a
+# zip archive: a later stage that opens it fails without a notice of its own.
+make_body() {
+  mkdir -p "$(dirname "$1")" && head -c "$2" /dev/urandom | tr P Q >"$1"
+}
+
+# nginx_start ROOT: the package server (Debian's nginx) serving ROOT on 127.0.0.1:80, where the
+# profile's host "localhost" finds it. NGINX_LOG is its access log (emptied at start).
+nginx_start() {
+  NGINX_LOG=$E2E_STATE/nginx/access.log
+  PACKAGE_SERVER_STATE=$E2E_STATE/nginx bash "${SOURCE_DIR:?}/scripts/package-server.sh" \
+    start "$1" >/dev/null
+}
+
+nginx_stop() {
+  PACKAGE_SERVER_STATE=$E2E_STATE/nginx bash "${SOURCE_DIR:?}/scripts/package-server.sh" \
+    stop >/dev/null 2>&1 || true
+}
+
+# fault_start BODY [OPTION VALUE...]: the fault server on 127.0.0.2:80 answering with BODY, in
+# mode ok; FAULT_LOG lists the requests that reached it. Reach it with "/axs:L $FAULT_URL A".
+FAULT_URL=http://127.0.0.2/update/p.zip
+fault_start() {
+  local body=$1 _
+  shift
+  mkdir -p "$E2E_STATE"
+  FAULT_LOG=$E2E_STATE/fault.log
+  : >"$E2E_STATE/fault.out"
+  "${FAULT_SERVER:?FAULT_SERVER not set}" --body "$body" --log "$FAULT_LOG" --addr 127.0.0.2 \
+    --max-seconds 300 "$@" </dev/null >"$E2E_STATE/fault.out" 2>&1 &
+  FAULT_PID=$!
+  for _ in $(seq 50); do
+    grep -q '^ready' "$E2E_STATE/fault.out" && return 0
+    kill -0 "$FAULT_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$E2E_STATE/fault.out" >&2
+  return 1
+}
+
+fault_stop() {
+  [ -n "${FAULT_PID:-}" ] || return 0
+  kill "$FAULT_PID" 2>/dev/null || true
+  wait "$FAULT_PID" 2>/dev/null || true
+  FAULT_PID=
+}
+
+# fault_mode MODE: switches the fault server's answer (ok, 404, short, slow, ...).
+fault_mode() {
+  curl -fsS --noproxy '*' -o /dev/null "http://127.0.0.2/__mode/$1"
+}
+
+# fault_requests: how many requests reached the fault server so far.
+fault_requests() {
+  wc -l <"$FAULT_LOG" | tr -d ' '
+}
+
+# servers_stop: stops whatever of the two servers this scenario started.
+servers_stop() {
+  fault_stop
+  nginx_stop
+}
+
+# expect_download_failure WHAT [ARCHIVE]: the download notice, then the general failure message,
+# the dialog idle, and the temporary archive ARCHIVE (absent unless told: present when a
+# rejected response must leave an earlier run's archive alone).
+expect_download_failure() {
+  msgbox_of "$SETUP_TITLE" 20000 || { fail "$1: no message box"; return; }
+  expect_eq "$1: download notice" "$MSG_TEXT" "$DOWNLOAD_FAILED_TEXT"
+  expect_eq "$1: notice caption" "$MSG_CAPTION" "설치"
+  drv answer "$SETUP_TITLE" $IDOK >/dev/null
+  msgbox_of "$SETUP_TITLE" 10000 || { fail "$1: no failure message"; return; }
+  expect_eq "$1: general failure message" "$MSG_TEXT" "$FAILED_TEXT"
+  drv answer "$SETUP_TITLE" $IDOK >/dev/null
+  expect_eq "$1: archive ${2:-absent}" "$(archive_state)" "${2:-absent}"
+  drv wait-text "$SETUP_TITLE" $IDC_STATUS "$IDLE_STATUS" >/dev/null
+  expect_controls_idle
+}
+
+# expect_downloaded WHAT FILE: the download succeeded: the temporary archive holds exactly FILE's
+# bytes, and the run ends with the general failure message but no download notice, because a
+# body made by make_body is no zip archive and the next stage fails on it without a notice.
+expect_downloaded() {
+  msgbox_of "$SETUP_TITLE" 30000 || { fail "$1: no message box"; return; }
+  expect_eq "$1: no download notice, the general message" "$MSG_TEXT" "$FAILED_TEXT"
+  if cmp -s "$TEMP_ARCHIVE" "$2"; then _pass "$1: archive byte-identical"; else
+    fail "$1: archive differs from what the server sent ($(stat -c %s "$TEMP_ARCHIVE" 2>&1))"
+  fi
+  drv answer "$SETUP_TITLE" $IDOK >/dev/null
+}

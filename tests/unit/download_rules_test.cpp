@@ -261,4 +261,31 @@ TEST(CheckBodyComplete, ExactlyTheAnnouncedLength) {
     }
 }
 
+struct ReadCase {
+    uint32_t count;
+    uint64_t received;
+    int32_t announced;
+    ReadOutcome outcome;
+};
+
+const ReadCase kReadCases[] = {
+    {4096, 4096, 8192, ReadOutcome::kMore},
+    {1000, 1000, 8192, ReadOutcome::kMore},      // a short read in the middle is not the end
+    {4096, 4096, 4096, ReadOutcome::kMore},      // all announced bytes in: one more read to see the end
+    {1, 4097, 4097, ReadOutcome::kMore},
+    {0, 4096, 4096, ReadOutcome::kComplete},
+    {0, 0, 1, ReadOutcome::kFailed},              // no body at all
+    {0, 4000, 8192, ReadOutcome::kFailed},        // the connection closed early
+    {1, 4097, 4096, ReadOutcome::kFailed},        // past the announced length: stop at once
+    {4096, 12288, 8192, ReadOutcome::kFailed},
+};
+
+TEST(AfterBodyRead, OnlyAnEmptyReadEndsTheBody) {
+    for (const ReadCase& c : kReadCases) {
+        SCOPED_TRACE(testing::Message() << c.count << " read, " << c.received << " of "
+                                        << c.announced);
+        EXPECT_EQ(AfterBodyRead(c.count, c.received, c.announced), c.outcome);
+    }
+}
+
 }  // namespace

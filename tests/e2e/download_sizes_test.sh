@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The package comes from nginx by the profile's host and path, and the temporary archive holds
+# exactly what the server sent, at the block boundaries and for a body of a few MB.
+set -u
+. "$(dirname "$0")/lib.sh"
+
+www=$E2E_STATE/www
+package=$www/update/velmora_direct.zip
+make_body "$package" 1
+find_temp_archive || { fail "no temporary folder"; finish; }
+nginx_start "$www" || { fail "nginx did not start"; finish; }
+trap 'setup_stop; servers_stop' EXIT
+
+setup_start || { fail "setup did not start"; finish; }
+for size in 1 4095 4096 4097 3000000; do
+  make_body "$package" "$size"
+  install_into "$E2E_DIR" || fail "$size bytes: install not started"
+  expect_downloaded "$size bytes" "$package"
+done
+expect_eq "requests for the profile's path, with the session's agent" \
+  "$(grep -c "\"GET /update/velmora_direct.zip HTTP/1.1\" 200 .*\"$SESSION_AGENT\"" "$NGINX_LOG")" 5
+
+# Closing the dialog deletes the archive that the last run left.
+expect_eq "archive kept while the dialog is open" "$(archive_state)" present
+drv click "$SETUP_TITLE" $IDCANCEL >/dev/null
+expect_ok wait_exit "$SETUP_PID" 10
+expect_eq "archive deleted when the dialog closes" "$(archive_state)" absent
+finish
