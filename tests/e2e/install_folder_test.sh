@@ -42,6 +42,17 @@ for text in "${rejected[@]}"; do
   expect_eq "no agreement for '$text'" "$(drv count-windows "$AGREEMENT_TITLE")" "0"
 done
 
+# An accepted text is shown normalised once the run starts: trailing blanks
+# gone, one closing backslash. No server answers, so the run then fails.
+install_into 'c:\velmora normalised   ' || fail "could not start a run"
+expect_ok drv wait-text "$SETUP_TITLE" $IDC_PATH 'c:\velmora normalised\'
+while msgbox_of "$SETUP_TITLE" 20000; do
+  drv answer "$SETUP_TITLE" $IDOK >/dev/null
+  [ "$MSG_TEXT" = "$FAILED_TEXT" ] && break
+done
+expect_controls_idle
+expect_eq "the normalised text stays for a retry" "$(drv text "$SETUP_TITLE" $IDC_PATH)" 'c:\velmora normalised\'
+
 # A drive whose root refuses new files, and one with under 1 MiB free.
 state="$BUILD_DIR/e2e-drives"
 mkdir -p "$state/ro" "$state/tiny"
