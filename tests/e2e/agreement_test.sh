@@ -60,4 +60,6 @@ expect_eq "folder text unchanged" "$(drv text "$SETUP_TITLE" $IDC_PATH)" "$folde
 open_agreement && accept_agreement || fail "could not accept"
 expect_eq "folder field disabled once the run starts" \
   "$(drv state "$SETUP_TITLE" $IDC_PATH | grep -o 'enabled=.')" "enabled=0"
+find_temp_archive
+expect_download_failure "no package server"  # nothing listens on 127.0.0.1:80 here
 finish
