@@ -1,3 +1,3 @@
-list(APPEND GLUE_SOURCES finish/completion.cpp)
+list(APPEND GLUE_SOURCES finish/completion.cpp finish/shortcuts.cpp)
 list(APPEND CORE_SOURCES finish/finish_rules.cpp)
 list(APPEND CORE_TEST_SOURCES tests/unit/finish_rules_test.cpp)
