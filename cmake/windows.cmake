@@ -57,3 +57,4 @@ set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS
     "${PROFILE_DIR}/banner.bmp;${PROFILE_DIR}/app.ico;${PROFILE_DIR}/profile_values.h;${RES_BUILD_DIR}/contract.cp949.txt;${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
 
 include(cmake/windows_tests.cmake)
+include(sample/sample.cmake)

@@ -51,6 +51,11 @@ bool FormatInternetShortcut(const char* url, const char* iconFile, char* out, si
     return Fitted(snprintf(out, cap, kInternetShortcutFormat, url, iconFile), out, cap);
 }
 
+size_t InternetShortcutCapacity(const char* url, const char* iconFile) {
+    // The format's "%s" pairs give way to the texts; its NUL is counted by sizeof.
+    return sizeof(kInternetShortcutFormat) - 4 + strlen(url) + strlen(iconFile);
+}
+
 bool ComposeDisplayName(const char* keyName, RegistryText* out) {
     memset(out->text, 0, sizeof(out->text));
     return ComposeRegistryText(snprintf(out->text, sizeof(out->text), "%s", keyName), out);

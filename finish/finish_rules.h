@@ -42,6 +42,10 @@ bool ComposeGroupFolder(const char* programsDir, const char* groupName, char* ou
 // runtime. An empty |url| still gives the "URL=" line.
 bool FormatInternetShortcut(const char* url, const char* iconFile, char* out, size_t cap);
 
+// Bytes FormatInternetShortcut needs for |url| and |iconFile|, the NUL
+// included: the URL comes from the command line and has no length limit.
+size_t InternetShortcutCapacity(const char* url, const char* iconFile);
+
 // A REG_SZ value as it is stored: the text and its size with the NUL.
 struct RegistryText {
     char text[kFinishPathCapacity];

@@ -127,6 +127,21 @@ TEST(FormatInternetShortcut, FourLinesEndedByCrLf) {
     }
 }
 
+TEST(FormatInternetShortcut, CapacityIsExact) {
+    for (const UrlFileCase& c : kUrlFileCases) {
+        SCOPED_TRACE(c.url);
+        const size_t cap = InternetShortcutCapacity(c.url, c.iconFile);
+        EXPECT_EQ(cap, strlen(c.bytes) + 1);
+        std::string out(cap, 'x');
+        EXPECT_TRUE(FormatInternetShortcut(c.url, c.iconFile, &out[0], cap));
+        EXPECT_FALSE(FormatInternetShortcut(c.url, c.iconFile, &out[0], cap - 1));
+    }
+    const std::string longUrl = "http://a.example/" + std::string(5000, 'u');
+    const size_t cap = InternetShortcutCapacity(longUrl.c_str(), "C:\\Velmora.EXE");
+    std::string out(cap, 'x');
+    EXPECT_TRUE(FormatInternetShortcut(longUrl.c_str(), "C:\\Velmora.EXE", &out[0], cap));
+}
+
 TEST(FormatInternetShortcut, TooLongIsSkipped) {
     const char kExpected[] = "[InternetShortcut]\r\nURL=u\r\nIconIndex=0\r\nIconFile=i\r\n";
     char out[sizeof(kExpected)];

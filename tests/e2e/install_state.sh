@@ -1,0 +1,88 @@
+# shellcheck shell=bash
+# What an install of the Velmora sample leaves behind, for the scenarios that install or
+# remove it. Source after lib.sh (needs drive_c and a Wine environment).
+# shellcheck disable=SC2034  # the names are for the scenario scripts
+
+PRODUCT_EXE=Velmora.EXE
+UNINST_EXE=UNINST.EXE
+GROUP_NAME="탄드렐"
+PRODUCT_LINK="Velmora.lnk"
+UNINST_LINK="Velmora 삭제 프로그램.lnk"
+UNINST_TITLE="Velmora 삭제 프로그램"  # the uninstaller's question box
+PRODUCT_WINDOW=Velmora
+ENTRY_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
+
+# The prefix's user folder (Linux path), where the desktop and the Start menu live.
+user_dir() {
+  local d
+  for d in "$(drive_c)"/users/*/; do
+    [ "$(basename "$d")" = Public ] || { echo "${d%/}"; return 0; }
+  done
+  return 1
+}
+desktop_dir() { echo "$(user_dir)/Desktop"; }
+group_dir() { echo "$(user_dir)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/$GROUP_NAME"; }
+
+# entry_values: the uninstall entry as the 32-bit registry view shows it, UTF-8, one
+# "NAME TYPE DATA" line per value; fails when there is no entry.
+entry_values() {
+  local out
+  out=$(wine reg query "$ENTRY_KEY" /reg:32 </dev/null 2>/dev/null) || return 1
+  iconv -f CP949 -t UTF-8 <<<"$out" | tr -d '\r' | sed -n 's/^ \{4\}\([^ ]*\) \{4\}\(REG_[A-Z_]*\) \{4\}/\1 \2 /p'
+}
+
+# started_lines DIR: the product's record of its starts in DIR (Linux path), CR removed.
+started_lines() {
+  tr -d '\r' <"$1/started.log" 2>/dev/null
+}
+
+# wait_for_file PATH SECONDS
+wait_for_file() {
+  local ticks=$(($2 * 10))
+  until [ -e "$1" ]; do
+    [ "$ticks" -gt 0 ] || return 1
+    ticks=$((ticks - 1))
+    sleep 0.1
+  done
+}
+
+# wait_gone PATH SECONDS
+wait_gone() {
+  local ticks=$(($2 * 10))
+  while [ -e "$1" ]; do
+    [ "$ticks" -gt 0 ] || return 1
+    ticks=$((ticks - 1))
+    sleep 0.1
+  done
+}
+
+# forget_install DIR: removes what an earlier run left: DIR (Linux path), the shortcuts,
+# the group and the entry.
+forget_install() {
+  local user
+  user=$(user_dir) || return 1
+  rm -rf "${1:?}" "$user/Desktop/$PRODUCT_LINK" "$user/Desktop/Velmora.url" "$(group_dir)"
+  wine reg delete "$ENTRY_KEY" /reg:32 /f </dev/null >/dev/null 2>&1 || true
+}
+
+# uninstall_and_check DIR_WIN DIR: runs the uninstaller in DIR_WIN (DIR as a Linux path),
+# answers No, then runs it again and answers Yes, and checks what each answer leaves.
+uninstall_and_check() {
+  local win=$1 dir=$2
+  start_program "${win}$UNINST_EXE"
+  expect_ok drv wait-window "$UNINST_TITLE" 20000
+  expect_ok drv click "$UNINST_TITLE" "$IDNO"
+  wait_exit "$PROGRAM_PID" 10 || fail "uninstaller still running after No"
+  expect_ok test -f "$dir/$PRODUCT_EXE"
+  expect_ok test -f "$dir/$UNINST_EXE"
+  expect_ok entry_values
+
+  start_program "${win}$UNINST_EXE"
+  expect_ok drv wait-window "$UNINST_TITLE" 20000
+  expect_ok drv click "$UNINST_TITLE" "$IDYES"
+  wait_exit "$PROGRAM_PID" 10 || fail "uninstaller still running after Yes"
+  expect_ok wait_gone "$dir" 15
+  expect_fail test -e "$(desktop_dir)/$PRODUCT_LINK"
+  expect_ok wait_gone "$(group_dir)" 1
+  expect_fail entry_values
+}
