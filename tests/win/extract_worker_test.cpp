@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/messages.h"
+#include "app/profile.h"
 #include "app/run_state.h"
 #include "install/progress.h"
 #include "tests/win/install_support.h"
@@ -30,8 +31,12 @@ protected:
         g_bRunning = 1;
         g_bUserAborted = 0;
         ResetCopyProgress();
+        g_copyProgress.dataBytes = 0;  // the scale of the archive alone, whatever the profile
     }
-    void TearDown() override { g_szInstallDir[0] = '\0'; }
+    void TearDown() override {
+        g_szInstallDir[0] = '\0';
+        g_copyProgress.dataBytes = g_nDataBytes;
+    }
 
     static void SetInstallDir(const std::string& folder) {
         ASSERT_LT(folder.size(), sizeof g_szInstallDir);

@@ -7,12 +7,24 @@
 #include <string>
 #include <vector>
 
+#include "app/profile.h"
 #include "app/run_state.h"
 #include "tests/win/install_support.h"
 
 namespace {
 
-TEST(CopyProgressGlue, TheRunStateIsTheReportersState) {
+// The scale of the archive alone, whatever data folder the profile declares.
+class CopyProgressGlue : public ::testing::Test {
+protected:
+    void SetUp() override { g_copyProgress.dataBytes = 0; }
+    void TearDown() override { g_copyProgress.dataBytes = g_nDataBytes; }
+};
+
+TEST(CopyProgressState, StartsWithTheProfilesDataBytes) {
+    EXPECT_EQ(g_copyProgress.dataBytes, g_nDataBytes);
+}
+
+TEST_F(CopyProgressGlue, TheRunStateIsTheReportersState) {
     StageWindow window;
     ResetCopyProgress();
     g_nTotalBytes = 1 + 300;
@@ -28,7 +40,7 @@ TEST(CopyProgressGlue, TheRunStateIsTheReportersState) {
     EXPECT_EQ(g_copyProgress.totalBytes, 1);
 }
 
-TEST(CopyProgressGlue, ControlsAreWrittenOnlyWhenTheirTextChanges) {
+TEST_F(CopyProgressGlue, ControlsAreWrittenOnlyWhenTheirTextChanges) {
     StageWindow window;
     ResetCopyProgress();
     g_szLastStatus[0] = '\0';
