@@ -1,5 +1,7 @@
 #include "app/run_state.h"
 
+#include "app/profile.h"
+
 HWND g_hMainWnd = nullptr;
 char g_szInstallDir[kPathBufferSize] = "";
 char g_szArchivePath[kPathBufferSize] = "";
@@ -11,9 +13,13 @@ CString g_strLinkUrl;
 CString g_strDownloadUrl;
 CString g_strRunArgs;
 int g_bAgreed = 0;
-int32_t g_nTotalBytes = 1;
-int32_t g_nBytesQueued = 0;
-int32_t g_nBytesBefore = 0;
-int32_t g_nLastPermille = 0;
-char g_szCurrentName[kPathBufferSize] = "";
-char g_szLastStatus[kPathBufferSize] = "";
+
+static_assert(kProgressTextCapacity == kPathBufferSize, "the reporter's texts are path buffers");
+// dataBytes is the profile's constant, filled in before main runs.
+CopyProgress g_copyProgress = {"", 0, 0, 0, "", 1, g_nDataBytes};
+int32_t& g_nTotalBytes = g_copyProgress.totalBytes;
+int32_t& g_nBytesQueued = g_copyProgress.bytesQueued;
+int32_t& g_nBytesBefore = g_copyProgress.bytesBefore;
+int32_t& g_nLastPermille = g_copyProgress.lastPermille;
+char (&g_szCurrentName)[kPathBufferSize] = g_copyProgress.currentName;
+char (&g_szLastStatus)[kPathBufferSize] = g_copyProgress.lastStatus;

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "fw/cstring.h"
+#include "install/progress_rules.h"
 
 const int kPathBufferSize = MAX_PATH;  // 260 bytes with the terminating NUL
 
@@ -23,9 +24,12 @@ extern CString g_strLinkUrl;         // "/axs:" URL for Internet shortcuts
 extern CString g_strDownloadUrl;     // "/axs:" package URL
 extern CString g_strRunArgs;         // "/axs:" product arguments
 extern int g_bAgreed;                // the agreement was ticked and confirmed
-extern int32_t g_nTotalBytes;        // 1 + uncompressed sizes of all entries
-extern int32_t g_nBytesQueued;       // sizes of all files started so far
-extern int32_t g_nBytesBefore;       // sizes of the files started before the current one
-extern int32_t g_nLastPermille;      // last per-mille value shown
-extern char g_szCurrentName[kPathBufferSize];  // file being written
-extern char g_szLastStatus[kPathBufferSize];   // last status text of the progress reporter
+// The copy progress reporter's state (install/progress.h). The six names below
+// are its fields, not copies, so a stage may reset them by name.
+extern CopyProgress g_copyProgress;
+extern int32_t& g_nTotalBytes;       // 1 + uncompressed sizes of all entries
+extern int32_t& g_nBytesQueued;      // sizes of all files started so far
+extern int32_t& g_nBytesBefore;      // sizes of the files started before the current one
+extern int32_t& g_nLastPermille;     // last per-mille value shown
+extern char (&g_szCurrentName)[kPathBufferSize];  // file being written
+extern char (&g_szLastStatus)[kPathBufferSize];   // last status text of the progress reporter

@@ -1,0 +1,271 @@
+// The data-folder copy against real folders.
+#include "install/data_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/profile.h"
+#include "app/run_state.h"
+#include "install/progress.h"
+#include "tests/win/install_support.h"
+#include "tests/win/test_support.h"
+
+namespace {
+
+const std::vector<UINT> kComplete = {WM_SETUP_COMPLETE};
+const std::vector<UINT> kFailed = {WM_SETUP_FAILED};
+
+// A scratch folder with a source tree "data\" and a destination "install\".
+class DataCopy : public ::testing::Test {
+protected:
+    DataCopy() : scratch_("vdc"), source_(scratch_.path() + "data\\"), destination_(scratch_.path() + "install\\") {}
+
+    void SetUp() override {
+        ASSERT_TRUE(CreateDirectoryA(source_.c_str(), nullptr));
+        g_bRunning = 1;
+        g_bUserAborted = 0;
+        ResetCopyProgress();
+    }
+
+    void Put(const std::string& relative, const std::string& bytes) {
+        ASSERT_TRUE(WriteFileBytes(source_ + relative, bytes)) << relative;
+    }
+    void PutFolder(const std::string& relative) {
+        ASSERT_TRUE(CreateDirectoryA((source_ + relative).c_str(), nullptr)) << relative;
+    }
+
+    std::vector<UINT> RunCopy() { return RunCopyInto(destination_); }
+    std::vector<UINT> RunCopyInto(const std::string& destination) {
+        CopyPair pair = {source_.c_str(), destination.c_str()};
+        window_.RunWorker(DataCopyWorker, &pair);
+        return window_.messages;
+    }
+
+    std::string Copied(const std::string& relative) {
+        std::string bytes;
+        EXPECT_TRUE(ReadFileBytes(destination_ + relative, &bytes)) << relative;
+        return bytes;
+    }
+
+    ScratchDir scratch_;
+    std::string source_;
+    std::string destination_;
+    StageWindow window_;
+};
+
+TEST_F(DataCopy, TreeIsCopiedWithItsBytes) {
+    const std::string block = NoiseBytes(4096, 1);
+    const std::string large = NoiseBytes(3 * 4096 + 5, 2);
+    PutFolder("empty");
+    PutFolder(".config");
+    Put(".config\\settings.ini", "[a]\r\nb=1\r\n");
+    Put("zero.bin", "");
+    Put("block.bin", block);
+    PutFolder("maps");
+    PutFolder("maps\\deep");
+    Put("maps\\deep\\large.bin", large);
+    ASSERT_TRUE(CreateDirectoryA(destination_.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(destination_ + "block.bin", std::string(9000, 'o')));
+
+    EXPECT_EQ(RunCopy(), kComplete);
+    EXPECT_EQ(ListFolder(destination_),
+              (std::vector<std::string>{".config\\", "block.bin", "empty\\", "maps\\", "zero.bin"}));
+    EXPECT_TRUE(ListFolder(destination_ + "empty\\").empty());
+    EXPECT_EQ(Copied(".config\\settings.ini"), "[a]\r\nb=1\r\n");
+    EXPECT_EQ(Copied("zero.bin"), "");
+    EXPECT_EQ(Copied("block.bin"), block);  // the longer old file is replaced
+    EXPECT_EQ(Copied("maps\\deep\\large.bin"), large);
+    EXPECT_EQ(g_bRunning, 1);
+}
+
+TEST_F(DataCopy, ShowsBareFileNames) {
+    Put("only.txt", "x");
+    EXPECT_EQ(RunCopy(), kComplete);
+    EXPECT_EQ(window_.statusTexts, std::vector<std::string>{"복사 중... only.txt"});
+}
+
+TEST_F(DataCopy, MissingSourceCountsAsEmpty) {
+    RemoveTree(source_);
+    const std::string nested = destination_ + "one\\two\\";
+    EXPECT_EQ(RunCopyInto(nested), kComplete);
+    EXPECT_TRUE(PathExists(nested));
+}
+
+TEST_F(DataCopy, DestinationThatCannotBeCreatedFails) {
+    Put("held.dat", "new");
+    ASSERT_TRUE(CreateDirectoryA(destination_.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(destination_ + "held.dat", "old"));
+    HANDLE holder = CreateFileA((destination_ + "held.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(RunCopy(), kFailed);
+    CloseHandle(holder);
+    EXPECT_EQ(g_bRunning, 0);
+    EXPECT_EQ(g_bUserAborted, 0);
+    EXPECT_EQ(Copied("held.dat"), "old");
+}
+
+// The far end of a pipe that takes the connection and leaves at once: the
+// copy's next read or write on it fails.
+DWORD WINAPI ConnectAndLeave(LPVOID pipe) {
+    BOOL connected = ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+    DisconnectNamedPipe(pipe);
+    return connected ? 1 : 0;
+}
+
+// Copies |source| to |destination| on the per-file thread while a pipe at
+// |pipeName| (one of the two) is left at once by its far end. True when the
+// copy had opened the pipe.
+bool CopyAgainstALeavingPipe(StageWindow* window, const char* pipeName, DWORD access,
+                             const std::string& source, const std::string& destination) {
+    HANDLE server = CreateNamedPipeA(pipeName, access, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, nullptr);
+    if (server == INVALID_HANDLE_VALUE) return false;
+    HANDLE farEnd = CreateThread(nullptr, 0, ConnectAndLeave, server, 0, nullptr);
+    CopyPair pair = {source.c_str(), destination.c_str()};
+    BeginFile("piped", 5 * 4096);
+    window->RunWorker(CopyFileWorker, &pair);
+    WaitForSingleObject(farEnd, INFINITE);
+    DWORD connected = 0;
+    GetExitCodeThread(farEnd, &connected);
+    CloseHandle(farEnd);
+    CloseHandle(server);
+    return connected == 1;
+}
+
+// Before the mend a read that yields nothing before the end of the file was
+// taken for more to come, and the copy read forever.
+TEST_F(DataCopy, ReadErrorFailsInsteadOfLooping) {
+    const char kPipe[] = "\\\\.\\pipe\\velmora_read_error";
+    EXPECT_TRUE(CopyAgainstALeavingPipe(&window_, kPipe, PIPE_ACCESS_OUTBOUND, kPipe, scratch_.path() + "x"));
+    EXPECT_EQ(g_bRunning, 0);
+    EXPECT_EQ(g_bUserAborted, 0);
+}
+
+// Before the mend a destination that stopped taking bytes (a full disk) was
+// left short and the stage went on to success.
+TEST_F(DataCopy, ShortWriteFails) {
+    const char kPipe[] = "\\\\.\\pipe\\velmora_short_write";
+    Put("payload.bin", NoiseBytes(5 * 4096, 4));
+    EXPECT_TRUE(CopyAgainstALeavingPipe(&window_, kPipe, PIPE_ACCESS_INBOUND, source_ + "payload.bin", kPipe));
+    EXPECT_EQ(g_bRunning, 0);
+    EXPECT_EQ(g_bUserAborted, 0);
+}
+
+TEST_F(DataCopy, CancelDuringALargeFileAnsweredYesStopsTheWalk) {
+    ScriptedAnswers answers({IDYES});
+    Put("large.bin", NoiseBytes(4 * 4096, 5));
+    g_bRunning = 0;  // Cancel was pressed before the first block
+    EXPECT_EQ(RunCopy(), kFailed);
+    ASSERT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(answers.asked()[0].text, "설치를 중단하겠습니까?");
+    EXPECT_EQ(answers.asked()[0].caption, "설치");
+    EXPECT_EQ(answers.asked()[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+    EXPECT_EQ(g_bUserAborted, 1);
+    EXPECT_EQ(g_bRunning, 0);
+    EXPECT_EQ(Copied("large.bin").size(), 4096u);  // partly written, and it stays
+}
+
+TEST_F(DataCopy, CancelDuringALargeFileAnsweredNoGoesOn) {
+    ScriptedAnswers answers({IDNO});
+    const std::string large = NoiseBytes(4 * 4096, 6);
+    Put("large.bin", large);
+    g_bRunning = 0;
+    EXPECT_EQ(RunCopy(), kComplete);
+    EXPECT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(Copied("large.bin"), large);
+    EXPECT_EQ(g_bRunning, 1);
+}
+
+// Files under one block have no check point: the walker asks instead, so
+// the stage still ends with exactly one message.
+struct WalkerCancelCase {
+    int answer;
+    std::vector<UINT> messages;
+    size_t filesCopied;
+    int userAborted;
+};
+
+TEST_F(DataCopy, CancelNoCheckPointAnsweredIsAskedByTheWalker) {
+    const WalkerCancelCase kCases[] = {
+        {IDYES, kFailed, 1, 1},
+        {IDNO, kComplete, 3, 0},
+    };
+    Put("a.txt", "a");
+    Put("b.txt", "b");
+    Put("c.txt", "c");
+    for (const WalkerCancelCase& c : kCases) {
+        SCOPED_TRACE(c.answer);
+        RemoveTree(destination_);
+        window_.messages.clear();
+        g_bUserAborted = 0;
+        ScriptedAnswers answers({c.answer});
+        g_bRunning = 0;
+        EXPECT_EQ(RunCopy(), c.messages);
+        EXPECT_EQ(answers.asked().size(), 1u);
+        EXPECT_EQ(ListFolder(destination_).size(), c.filesCopied);
+        EXPECT_EQ(g_bUserAborted, c.userAborted);
+    }
+}
+
+TEST_F(DataCopy, EmptyFolderWithAPendingCancelStillAsks) {
+    ScriptedAnswers answers({IDYES});
+    g_bRunning = 0;
+    EXPECT_EQ(RunCopy(), kFailed);
+    EXPECT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(g_bUserAborted, 1);
+}
+
+TEST_F(DataCopy, PathsThatDoNotFitFailUncut) {
+    Put(std::string(200, 'f'), "x");
+    std::string destination = destination_ + std::string(40, 'd') + "\\";
+    EXPECT_EQ(RunCopyInto(destination), kFailed);
+    EXPECT_EQ(g_bRunning, 0);
+    EXPECT_TRUE(ListFolder(destination).empty());
+}
+
+TEST(CreatePathDirs, MakesEachFolderUpToTheLastBackslash) {
+    ScratchDir scratch("vcp");
+    CreatePathDirs((scratch.path() + "a\\b\\c\\tail").c_str());
+    EXPECT_EQ(ListFolder(scratch.path() + "a\\b\\"), std::vector<std::string>{"c\\"});
+    EXPECT_TRUE(ListFolder(scratch.path() + "a\\b\\c\\").empty());  // no "tail"
+    CreatePathDirs((scratch.path() + "x/y\\").c_str());  // "/" is an ordinary character
+    EXPECT_FALSE(PathExists(scratch.path() + "x"));
+}
+
+// What the stage does is the profile's choice: Velmora has no data folder,
+// the test profile has one beside the setup (here: beside the test program).
+TEST(DataCopyStage, FollowsTheProfile) {
+    ScratchDir scratch("vds");
+    ASSERT_LT(scratch.path().size(), sizeof g_szInstallDir);
+    strcpy(g_szInstallDir, scratch.path().c_str());
+    const std::string data = PathBesideTestProgram("data\\");
+    bool madeData = g_nDataBytes > 0 && CreateDirectoryA(data.c_str(), nullptr);
+    if (madeData) {
+        ASSERT_TRUE(WriteFileBytes(data + "beside.txt", "beside"));
+    }
+    g_bRunning = 0;
+    {
+        StageWindow window;
+        StartDataCopy();
+        ASSERT_TRUE(window.WaitForStageMessage(10000));
+        Sleep(50);
+        window.Drain();
+        EXPECT_EQ(window.messages, kComplete);
+    }
+    if (g_nDataBytes < 1) {
+        EXPECT_EQ(g_bRunning, 0);  // not touched
+        EXPECT_TRUE(ListFolder(scratch.path()).empty());
+    } else {
+        EXPECT_EQ(g_bRunning, 1);
+        std::string copied;
+        EXPECT_TRUE(ReadFileBytes(scratch.path() + "beside.txt", &copied));
+        EXPECT_EQ(copied, "beside");
+    }
+    if (madeData) RemoveTree(data);
+    g_szInstallDir[0] = '\0';
+}
+
+}  // namespace

@@ -1,0 +1,229 @@
+#include "tests/win/install_support.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/messages.h"
+#include "app/run_state.h"
+#include "install/progress.h"
+#include "res/resource.h"
+
+namespace {
+
+void Put16(std::string* out, uint32_t value) {
+    out->push_back(static_cast<char>(value & 0xFF));
+    out->push_back(static_cast<char>((value >> 8) & 0xFF));
+}
+
+void Put32(std::string* out, uint32_t value) {
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+
+std::string RawDeflate(const std::string& data) {
+    z_stream stream;
+    memset(&stream, 0, sizeof stream);
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&stream, data.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+// The fields local and central headers share, from "version needed" on.
+void PutCommonFields(std::string* out, const ZipEntry& entry, uint32_t crc, size_t packedSize) {
+    Put16(out, 20);  // version needed: 2.0
+    Put16(out, 0);   // flags
+    Put16(out, entry.deflated ? 8 : 0);
+    Put16(out, entry.dosDate & 0xFFFF);
+    Put16(out, entry.dosDate >> 16);
+    Put32(out, crc);
+    Put32(out, static_cast<uint32_t>(packedSize));
+    Put32(out, static_cast<uint32_t>(entry.data.size()));
+    Put16(out, static_cast<uint32_t>(entry.name.size()));
+    Put16(out, 0);  // extra field length
+}
+
+std::vector<AskedQuestion> g_asked;
+std::vector<int> g_answers;
+
+int WINAPI AnswerFromScript(HWND owner, const char* text, const char* caption, UINT flags) {
+    g_asked.push_back({owner, text, caption, flags});
+    if (g_answers.empty()) return IDNO;
+    int answer = g_answers.front();
+    g_answers.erase(g_answers.begin());
+    return answer;
+}
+
+const DWORD kWorkerTimeoutMs = 20000;
+
+const char kMainClass[] = "InstallTestStage";
+const char kControlClass[] = "InstallTestControl";
+
+}  // namespace
+
+std::string BuildZip(const std::vector<ZipEntry>& entries, int declaredCount) {
+    std::string archive;
+    std::string directory;
+    for (const ZipEntry& entry : entries) {
+        uint32_t crc = crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()),
+                             static_cast<uInt>(entry.data.size()));
+        if (entry.wrongCrc) crc ^= 0x5A5A5A5A;
+        std::string packed = entry.deflated ? RawDeflate(entry.data) : entry.data;
+        uint32_t offset = static_cast<uint32_t>(archive.size());
+
+        Put32(&archive, 0x04034b50);
+        PutCommonFields(&archive, entry, crc, packed.size());
+        archive += entry.name + packed;
+
+        Put32(&directory, 0x02014b50);
+        Put16(&directory, 20);  // made by: MS-DOS, 2.0
+        PutCommonFields(&directory, entry, crc, packed.size());
+        Put16(&directory, 0);   // comment length
+        Put16(&directory, 0);   // disk
+        Put16(&directory, 0);   // internal attributes
+        bool folder = !entry.name.empty() && (entry.name.back() == '/' || entry.name.back() == '\\');
+        Put32(&directory, folder ? FILE_ATTRIBUTE_DIRECTORY : 0);
+        Put32(&directory, offset);
+        directory += entry.name;
+    }
+    uint32_t count = declaredCount >= 0 ? static_cast<uint32_t>(declaredCount) : entries.size();
+    uint32_t directoryOffset = static_cast<uint32_t>(archive.size());
+    archive += directory;
+    Put32(&archive, 0x06054b50);
+    Put16(&archive, 0);
+    Put16(&archive, 0);
+    Put16(&archive, count);
+    Put16(&archive, count);
+    Put32(&archive, static_cast<uint32_t>(directory.size()));
+    Put32(&archive, directoryOffset);
+    Put16(&archive, 0);
+    return archive;
+}
+
+std::string NoiseBytes(size_t size, uint32_t seed) {
+    std::string bytes(size, '\0');
+    uint32_t state = seed * 2654435761u + 1;
+    for (char& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+StageWindow::StageWindow() {
+    WNDCLASSA main = {};
+    main.lpfnWndProc = MainProc;
+    main.hInstance = GetModuleHandleA(nullptr);
+    main.lpszClassName = kMainClass;
+    RegisterClassA(&main);  // fails harmlessly when registered already
+    WNDCLASSA control = main;
+    control.lpfnWndProc = ControlProc;
+    control.lpszClassName = kControlClass;
+    RegisterClassA(&control);
+
+    window_ = CreateWindowA(kMainClass, "stage", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                            main.hInstance, nullptr);
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    for (int id : {IDC_STATUS, IDC_PERCENT}) {
+        CreateWindowA(kControlClass, "", WS_CHILD, 0, 0, 10, 10, window_,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), main.hInstance, nullptr);
+    }
+    g_hMainWnd = window_;
+}
+
+StageWindow::~StageWindow() {
+    g_hMainWnd = nullptr;
+    DestroyWindow(window_);
+}
+
+void StageWindow::RunWorker(LPTHREAD_START_ROUTINE worker, void* param) {
+    HANDLE thread = CreateThread(nullptr, 0, worker, param, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    DWORD start = GetTickCount();
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 1000, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        Drain();
+        if (GetTickCount() - start > kWorkerTimeoutMs) {
+            TerminateThread(thread, 1);  // a worker that never ends is the fault under test
+            ADD_FAILURE() << "the worker did not end within " << kWorkerTimeoutMs << " ms";
+            break;
+        }
+    }
+    CloseHandle(thread);
+    Drain();
+}
+
+bool StageWindow::WaitForStageMessage(DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    size_t before = messages.size();
+    while (messages.size() == before) {
+        DWORD waited = GetTickCount() - start;
+        if (waited >= timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - waited, QS_ALLINPUT);
+        Drain();
+    }
+    return true;
+}
+
+void StageWindow::Drain() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+LRESULT CALLBACK StageWindow::MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<StageWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self && message >= WM_SETUP_COMPLETE && message <= WM_SETUP_DOWNLOADED) {
+        self->messages.push_back(message);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK StageWindow::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<StageWindow*>(GetWindowLongPtrA(GetParent(window), GWLP_USERDATA));
+    if (self && message == WM_SETTEXT) {
+        const char* text = reinterpret_cast<const char*>(lParam);
+        (GetDlgCtrlID(window) == IDC_STATUS ? self->statusTexts : self->percentTexts).push_back(text);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+ScriptedAnswers::ScriptedAnswers(std::vector<int> answers) {
+    g_asked.clear();
+    g_answers = std::move(answers);
+    g_pfnCancelQuestion = AnswerFromScript;
+}
+
+ScriptedAnswers::~ScriptedAnswers() { g_pfnCancelQuestion = MessageBoxA; }
+
+const std::vector<AskedQuestion>& ScriptedAnswers::asked() const { return g_asked; }
+
+bool PathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA item;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &item);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = item.cFileName;
+        if (name == "." || name == "..") continue;
+        if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) name += '\\';
+        names.push_back(name);
+    } while (FindNextFileA(find, &item));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}

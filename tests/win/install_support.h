@@ -1,0 +1,85 @@
+// Helpers for the tests of the extraction and the data copy: archives built
+// byte by byte, a stand-in for the main dialog, and a scripted answerer of the
+// cancel question.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// 2019-06-15 13:45:30 as an MS-DOS date (high 16 bits) and time (low 16 bits).
+const uint32_t kSampleDosDate = ((2019 - 1980) << 25) | (6 << 21) | (15 << 16) | (13 << 11) | (45 << 5) | (30 / 2);
+
+struct ZipEntry {
+    std::string name;
+    std::string data;
+    bool deflated = false;
+    uint32_t dosDate = kSampleDosDate;
+    bool wrongCrc = false;  // record a CRC-32 that does not match the data
+};
+
+// A single-disk zip archive holding |entries| in order. |declaredCount|, when
+// not negative, replaces the entry count of the end record.
+std::string BuildZip(const std::vector<ZipEntry>& entries, int declaredCount = -1);
+
+// |size| bytes that deflate poorly, the same for the same |seed|.
+std::string NoiseBytes(size_t size, uint32_t seed);
+
+// Stands in for the main dialog while a stage runs: a hidden window with the
+// controls IDC_STATUS and IDC_PERCENT that is g_hMainWnd while it lives,
+// and records the private messages posted to it and the texts written to the
+// two controls. Create it on the test's thread.
+class StageWindow {
+public:
+    StageWindow();
+    ~StageWindow();
+    StageWindow(const StageWindow&) = delete;
+    StageWindow& operator=(const StageWindow&) = delete;
+
+    // Runs |worker| on a thread of its own, as the dialog does, and answers
+    // this thread's messages until it ends (a worker's SetDlgItemTextA waits for
+    // them); then collects what it posted. A worker still running after 20 s
+    // fails the test and is stopped.
+    void RunWorker(LPTHREAD_START_ROUTINE worker, void* param);
+
+    // Answers messages until a WM_SETUP_... message arrives or |timeoutMs|
+    // passes: for stages started the dialog's way, on a thread nobody joins.
+    bool WaitForStageMessage(DWORD timeoutMs);
+
+    // Collects what is queued without waiting.
+    void Drain();
+
+    std::vector<UINT> messages;             // WM_SETUP_... in the order posted
+    std::vector<std::string> statusTexts;   // every text written to IDC_STATUS
+    std::vector<std::string> percentTexts;  // every text written to IDC_PERCENT
+
+private:
+    static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND window_ = nullptr;
+};
+
+// One cancel question as it was asked.
+struct AskedQuestion {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT flags;
+};
+
+// Answers the cancel question in place of a person while it lives: the
+// answers in order, then IDNO. Restores the real question box afterwards.
+class ScriptedAnswers {
+public:
+    explicit ScriptedAnswers(std::vector<int> answers);
+    ~ScriptedAnswers();
+    const std::vector<AskedQuestion>& asked() const;
+};
+
+// True when |path| names an existing file or folder.
+bool PathExists(const std::string& path);
+
+// Names inside |folder| (not "." or ".."), sorted; folders end with "\".
+std::vector<std::string> ListFolder(const std::string& folder);
