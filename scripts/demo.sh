@@ -17,8 +17,8 @@ cmake --build --preset windows
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
 # shellcheck source=tests/e2e/lib.sh
-UIDRIVER="$build/uidriver.exe" SETUP_EXE="$build/velmora_setup.exe"
-export UIDRIVER SETUP_EXE
+UIDRIVER="$build/uidriver.exe" SETUP_EXE="$build/velmora_setup.exe" BUILD_DIR="$build" SOURCE_DIR="$root"
+export UIDRIVER SETUP_EXE BUILD_DIR SOURCE_DIR
 source tests/e2e/lib.sh
 
 if _xvfb_usable; then headless=0; else headless=1; unset DISPLAY; fi
@@ -30,9 +30,19 @@ trap cleanup EXIT
 xvfb_start
 wine_env_setup "$build/wine"
 
-# Slow enough that the download and extraction can be seen (and photographed).
+# The demo package: the sample package with a media file added, served slowly enough
+# that the download and the extraction can be seen (and photographed).
+demo_root="$build/demo-package"
+archive=$(basename "$(ls "$build"/package/update/*.zip)")
+if [ ! -f "$demo_root/update/$archive" ] || [ "$build/package/update/$archive" -nt "$demo_root/update/$archive" ]; then
+  rm -rf "$demo_root" && mkdir -p "$demo_root/update" "$demo_root/media/media"
+  head -c $((24 * 1024 * 1024)) /dev/urandom >"$demo_root/media/media/intro.dat"
+  cp "$build/package/update/$archive" "$demo_root/update/$archive"
+  (cd "$demo_root/media" && zip -q -X -0 "$demo_root/update/$archive" media/intro.dat)
+  rm -rf "$demo_root/media"
+fi
 PACKAGE_SERVER_LIMIT_RATE=${PACKAGE_SERVER_LIMIT_RATE:-8m} \
-  bash scripts/package-server.sh start "$build/package"
+  bash scripts/package-server.sh start "$demo_root"
 
 if [ "$headless" = 0 ]; then
   echo "demo: the setup is open on your display; the product starts when it is done."
