@@ -7,8 +7,9 @@ target_compile_definitions(project_options INTERFACE
 target_link_options(project_options INTERFACE -static)
 
 # The shipped program is built for size: one small executable.
+# Without exceptions nothing unwinds, so no unwind tables either.
 target_compile_options(program_options INTERFACE
-    -Os -ffunction-sections -fdata-sections
+    -Os -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
 target_compile_definitions(program_options INTERFACE __USE_MINGW_ANSI_STDIO=0)
 target_link_options(program_options INTERFACE -Wl,--gc-sections)
@@ -28,7 +29,8 @@ if(NOT EXISTS "${MINIZIP_DIR}/unzip.c")
 endif()
 add_library(minizip STATIC "${MINIZIP_DIR}/unzip.c" "${MINIZIP_DIR}/ioapi.c")
 target_include_directories(minizip SYSTEM PUBLIC "${MINIZIP_DIR}")
-target_compile_options(minizip PRIVATE -Os -ffunction-sections -fdata-sections -w)
+target_compile_options(minizip PRIVATE -Os -ffunction-sections -fdata-sections
+    -fno-asynchronous-unwind-tables -fno-unwind-tables -w)
 target_link_libraries(minizip PUBLIC ZLIB::ZLIB)
 
 # The glue: everything but the entry, so the Windows-side tests can link it.

@@ -1,7 +1,5 @@
 #include "fw/cstring.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -96,24 +94,6 @@ void CString::TrimRight() {
     int end = length_;
     while (end > 0 && IsTrimSpace(data_[end - 1])) --end;
     if (end < length_) *this = Left(end);
-}
-
-void CString::Format(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int needed = vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    if (needed >= 0) {
-        char* text = static_cast<char*>(malloc((size_t)needed + 1));
-        if (text) {
-            vsnprintf(text, (size_t)needed + 1, format, again);
-            Assign(text, needed);
-            free(text);
-        }
-    }
-    va_end(again);
 }
 
 bool CString::operator==(const char* text) const { return strcmp(data_, text ? text : "") == 0; }

@@ -35,9 +35,6 @@ public:
     void TrimLeft();
     void TrimRight();
 
-    // printf-style formatting; replaces the content.
-    void Format(const char* format, ...);
-
     bool operator==(const char* text) const;
 
 private:
