@@ -12,6 +12,7 @@
 #include "app/run_state.h"
 #include "download/download_rules.h"
 #include "fw/internet.h"
+#include "fw/proc_address.h"
 #include "res/resource.h"
 #include "ui/setup_dlg.h"
 
@@ -186,9 +187,7 @@ bool IsNetworkConnected() {
     HMODULE sensapi = LoadLibraryA("sensapi.dll");
     if (!sensapi) return true;
     bool connected = true;
-    // Through void(*)(), the generic function pointer, as FARPROC has no parameters.
-    IsNetworkAliveFn isNetworkAlive = reinterpret_cast<IsNetworkAliveFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(sensapi, "IsNetworkAlive")));
+    IsNetworkAliveFn isNetworkAlive = GetProcAddressAs<IsNetworkAliveFn>(sensapi, "IsNetworkAlive");
     if (isNetworkAlive) {
         DWORD type = 0;
         // A second question, as the first answer can lag behind a network just brought up.
