@@ -6,7 +6,7 @@ if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "SETUP_FUZZ needs clang (libFuzzer); use the \"fuzz\" preset")
 endif()
 find_program(ICONV iconv REQUIRED)
-set(FUZZ_RUNS 20000 CACHE STRING "libFuzzer runs of each target under ctest")
+set(FUZZ_RUNS 30000 CACHE STRING "libFuzzer runs of each target under ctest")
 
 # Our code: warnings are errors. The CP949 bytes in literals are meant.
 set(FUZZ_COMPILE_OPTIONS -Wall -Wextra -Werror -Wno-invalid-source-encoding -g
