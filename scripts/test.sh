@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: the portable core natively (with sanitizers), then the
-# Windows build under Wine: Windows-side tests and end-to-end scenarios that
-# drive the real velmora_setup.exe on a virtual display.
+# Runs every test: the portable core natively (with sanitizers), short
+# libFuzzer runs over the core, then the Windows build under Wine: Windows-side
+# tests and end-to-end scenarios that drive the real velmora_setup.exe on a
+# virtual display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,6 +13,11 @@ echo "== native: portable core =="
 cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native
+
+echo "== fuzz: short runs of the core's fuzz targets =="
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+ctest --preset fuzz
 
 echo "== windows: build =="
 cmake --preset windows >/dev/null
