@@ -128,13 +128,14 @@ setup_stop() {
 }
 
 # msgbox_of TITLE [ms]: waits for a message box owned by TITLE; sets MSG_CAPTION, MSG_TEXT,
-# MSG_BUTTONS and MSG_ICON. Fails when none comes.
+# MSG_BUTTONS, MSG_DEFAULT and MSG_ICON. Fails when none comes.
 msgbox_of() {
   local out
   out=$(drv wait-msgbox "$1" "${2:-10000}") || return 1
   MSG_CAPTION=$(sed -n 's/^caption=//p' <<<"$out")
   MSG_TEXT=$(sed -n 's/^text=//p' <<<"$out")
   MSG_BUTTONS=$(sed -n 's/^buttons=//p' <<<"$out")
+  MSG_DEFAULT=$(sed -n 's/^default=//p' <<<"$out")
   MSG_ICON=$(sed -n 's/^icon=//p' <<<"$out")
 }
 
