@@ -26,7 +26,9 @@ serve_package() {
 # made: DIR (Linux path), the shortcuts, the group and the uninstall entry.
 testkit_cleanup() {
   setup_stop
-  drv close "$PRODUCT_WINDOW" 2000 >/dev/null 2>&1 && drv wait-gone "$PRODUCT_WINDOW" >/dev/null 2>&1
+  if [ "$(drv count-windows "$PRODUCT_WINDOW" 2>/dev/null)" != 0 ]; then
+    drv close "$PRODUCT_WINDOW" >/dev/null 2>&1 && drv wait-gone "$PRODUCT_WINDOW" >/dev/null 2>&1
+  fi
   nginx_stop
   forget_install "$1"
 }
