@@ -52,15 +52,15 @@ decline_questions "tree"
 for file in .config/zero.cfg table.bin; do
   expect_ok cmp "$media/data/$file" "$dir/$file"
 done
-expect_eq "tree: empty folder made, still empty" "$(ls -A "$dir/empty" 2>&1)" ""
-expect_ok test -f "$dir/$PRODUCT_EXE"
+expect_ok test -d "$dir/empty"
+expect_eq "tree: install folder" "$(listing "$dir")" "$(bars "${PACKAGE_FILES[@]}" .config empty table.bin)"
+expect_eq "tree: empty folder stays empty" "$(listing "$dir/empty")" ""
 forget_install "$dir"
 
 # --- No data folder at all: counts as empty, the run completes.
 rm -rf "$media/data"
 run_from_media "no data folder" && decline_questions "no data folder"
-expect_ok test -f "$dir/$PRODUCT_EXE"
-expect_eq "no data folder: nothing else copied" "$(ls -A "$dir" | grep -cvxF -e "$PRODUCT_EXE" -e "$UNINST_EXE" -e "$HELP_EXE")" 0
+expect_eq "no data folder: the package's files only" "$(listing "$dir")" "$(bars "${PACKAGE_FILES[@]}")"
 forget_install "$dir"
 
 # --- The status line names the data file. A named pipe as that file delivers its first block

@@ -19,8 +19,8 @@ setup_start "/axs:$link" "http://127.0.0.1/update/$archive" -a -b || { fail "set
 install_into "$win_dir" || fail "Install and agreement"
 # A question would hold the setup open: ending by itself means none was asked.
 expect_setup_ended "external"
-expect_eq "the package's files" "$(LC_ALL=C ls "$dir" | grep -vx started.log | tr '\n' '|')" \
-  "$(unzip -Z1 "$BUILD_DIR/package/update/$archive" | LC_ALL=C sort | tr '\n' '|')"
+installed=$(listing "$dir")
+expect_eq "the package's files" "${installed/started.log|/}" "$(bars "${PACKAGE_FILES[@]}")"
 
 # Four lines, each ended by CR LF, the link unchanged and the product as the icon.
 printf '[InternetShortcut]\r\nURL=%s\r\nIconIndex=0\r\nIconFile=%s%s\r\n' \
@@ -31,7 +31,7 @@ for url_file in "$(desktop_dir)/$PRODUCT_URL_FILE" "$(group_dir)/$PRODUCT_URL_FI
   fi
 done
 expect_fail test -e "$(desktop_dir)/$PRODUCT_LINK"
-expect_eq "group" "$(group_listing)" "$HELP_LINK|$UNINST_LINK|$PRODUCT_URL_FILE|"
+expect_eq "group" "$(group_listing)" "$(bars "$HELP_LINK" "$UNINST_LINK" "$PRODUCT_URL_FILE")"
 # A shell link keeps its target's path as ANSI text.
 for shortcut in "$HELP_LINK=$HELP_EXE" "$UNINST_LINK=$UNINST_EXE"; do
   target="$win_dir${shortcut#*=}"

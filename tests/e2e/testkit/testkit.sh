@@ -59,10 +59,22 @@ expect_setup_ended() {
   expect_eq "$1: setup window gone" "$(drv count-windows "$SETUP_TITLE")" 0
 }
 
-# group_listing: the group folder's files, sorted bytewise, each followed by "|".
-group_listing() {
-  LC_ALL=C ls -A "$(group_dir)" 2>/dev/null | tr '\n' '|'
+# bars NAME...: the names sorted bytewise, each followed by "|".
+bars() {
+  [ $# -eq 0 ] || printf '%s|\n' "$@" | LC_ALL=C sort | tr -d '\n'
 }
+
+# listing DIR: bars of the names in DIR, dot-names included.
+listing() {
+  (cd "$1" 2>/dev/null || exit
+    shopt -s dotglob nullglob
+    bars *)
+}
+
+group_listing() { listing "$(group_dir)"; }
+
+# The package's entries: what the extraction puts into the install folder.
+mapfile -t PACKAGE_FILES < <(unzip -Z1 "${BUILD_DIR:?}/package/update/$(profile_text PROFILE_ARCHIVE_NAME)")
 
 # expect_started WHAT DIR_WIN DIR ARGS: the product was started once, from DIR_WIN (its Linux
 # path DIR), with ARGS; its window is then closed.
