@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs Debian's nginx as the package server for the demo and the tests: a plain static file
-# server on ADDR:80 whose document root holds update/velmora_direct.zip.
+# server on ADDR:80 whose document root holds the package, e.g. update/velmora_direct.zip.
 #
 #   package-server.sh start ROOT [ADDR]   serve ROOT on ADDR:80 (ADDR defaults to 127.0.0.1)
 #   package-server.sh stop                stop it; fine when it is not running
@@ -129,8 +129,8 @@ cmd_start() {
   check_path "$root"
   check_path "$STATE"
   [ -x "$NGINX" ] || die "nginx not found at $NGINX (Debian package nginx-light)"
-  [ -f "$root/update/velmora_direct.zip" ] ||
-    echo "package-server: note: $root/update/velmora_direct.zip does not exist" >&2
+  compgen -G "$root/update/*.zip" >/dev/null ||
+    echo "package-server: note: no package (*.zip) in $root/update" >&2
 
   mkdir -p "$STATE/temp"
   trap 'rm -f "$STATE/nginx.conf.new"' EXIT

@@ -2,7 +2,9 @@
 # Runs every test: the portable core natively (with sanitizers), short
 # libFuzzer runs over the core, then the Windows build under Wine: Windows-side
 # tests and end-to-end scenarios that drive the real velmora_setup.exe on a
-# virtual display.
+# virtual display; last, the setup built with the test-only profile and its
+# own scenarios (data folder, asking and external completion), in the same
+# Wine prefix.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -23,6 +25,10 @@ echo "== windows: build =="
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 
+echo "== testkit profile: build =="
+cmake --preset windows-testkit >/dev/null
+cmake --build --preset windows-testkit
+
 echo "== windows: tests under Wine =="
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
@@ -30,3 +36,6 @@ xvfb_start   # first: Wine's desktop process keeps the display it saw at start
 wine_env_setup "$root/build/windows/wine"
 trap wine_env_stop EXIT
 ctest --preset windows
+
+echo "== testkit profile: tests under Wine =="
+ctest --preset windows-testkit

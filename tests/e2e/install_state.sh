@@ -1,16 +1,21 @@
 # shellcheck shell=bash
-# What an install of the Velmora sample leaves behind, for the scenarios that install or
-# remove it. Source after lib.sh (needs drive_c and a Wine environment).
+# What an install of the profile's sample product leaves behind, for the scenarios that install
+# or remove it. Source after lib.sh (needs profile_text, drive_c and a Wine environment).
 # shellcheck disable=SC2034  # the names are for the scenario scripts
 
-PRODUCT_EXE=Velmora.EXE
-UNINST_EXE=UNINST.EXE
-GROUP_NAME="탄드렐"
-PRODUCT_LINK="Velmora.lnk"
-UNINST_LINK="Velmora 삭제 프로그램.lnk"
-UNINST_TITLE="Velmora 삭제 프로그램"  # the uninstaller's question box
-PRODUCT_WINDOW=Velmora
-ENTRY_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
+PRODUCT_NAME=$(profile_text PROFILE_PRODUCT_NAME)
+PRODUCT_EXE=$(profile_text PROFILE_PRODUCT_EXE)
+UNINST_EXE=$(profile_text PROFILE_UNINST_EXE)
+HELP_EXE=$(profile_text PROFILE_HELP_EXE)
+GROUP_NAME=$(profile_text PROFILE_GROUP_NAME)
+PRODUCT_LINK="$PRODUCT_NAME.lnk"
+PRODUCT_URL_FILE="$PRODUCT_NAME.url"
+HELP_LINK="$(profile_text PROFILE_HELP_LINK_NAME).lnk"
+UNINST_TITLE=$(profile_text PROFILE_UNINST_LINK_NAME)  # also the uninstaller's question box
+UNINST_LINK="$UNINST_TITLE.lnk"
+PRODUCT_WINDOW=$PRODUCT_NAME
+LAUNCH_ARGS=$(profile_text PROFILE_LAUNCH_ARGS)
+ENTRY_KEY="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$(profile_text PROFILE_UNINST_KEY_NAME)"
 
 # The prefix's user folder (Linux path), where the desktop and the Start menu live.
 user_dir() {
@@ -61,7 +66,7 @@ wait_gone() {
 forget_install() {
   local user
   user=$(user_dir) || return 1
-  rm -rf "${1:?}" "$user/Desktop/$PRODUCT_LINK" "$user/Desktop/Velmora.url" "$(group_dir)"
+  rm -rf "${1:?}" "$user/Desktop/$PRODUCT_LINK" "$user/Desktop/$PRODUCT_URL_FILE" "$(group_dir)"
   wine reg delete "$ENTRY_KEY" /reg:32 /f </dev/null >/dev/null 2>&1 || true
 }
 

@@ -85,9 +85,21 @@ _proc_state() {
   echo "${stat%% *}"
 }
 
+# ---- The profile ------------------------------------------------------------------------------
+
+# The build's profile (SETUP_PROFILE, Velmora unless told): its texts and file names come from
+# the same profile_values.h the program was built from.
+PROFILE_VALUES="$(dirname "${BASH_SOURCE[0]}")/../../profile/${SETUP_PROFILE:-velmora}/profile_values.h"
+[ -f "$PROFILE_VALUES" ] || { echo "lib.sh: no profile at $PROFILE_VALUES" >&2; exit 2; }
+
+# profile_text NAME: the quoted text of "#define NAME "..."" in PROFILE_VALUES.
+profile_text() {
+  sed -n "s/^#define $1  *\"\([^\"]*\)\".*/\1/p" "$PROFILE_VALUES"
+}
+
 # ---- The setup program ------------------------------------------------------------------------
 
-SETUP_TITLE="Velmora 설치프로그램"
+SETUP_TITLE=$(profile_text PROFILE_SETUP_TITLE)
 AGREEMENT_TITLE="소프트웨어 사용권 계약"
 IDOK=1 IDCANCEL=2 IDYES=6 IDNO=7
 IDC_STATUS=1000 IDC_PATH=1001 IDC_INSTALL=1002 IDC_PERCENT=1003 IDC_MARKER=1004
@@ -116,13 +128,14 @@ setup_stop() {
 }
 
 # msgbox_of TITLE [ms]: waits for a message box owned by TITLE; sets MSG_CAPTION, MSG_TEXT,
-# MSG_BUTTONS and MSG_ICON. Fails when none comes.
+# MSG_BUTTONS, MSG_DEFAULT and MSG_ICON. Fails when none comes.
 msgbox_of() {
   local out
   out=$(drv wait-msgbox "$1" "${2:-10000}") || return 1
   MSG_CAPTION=$(sed -n 's/^caption=//p' <<<"$out")
   MSG_TEXT=$(sed -n 's/^text=//p' <<<"$out")
   MSG_BUTTONS=$(sed -n 's/^buttons=//p' <<<"$out")
+  MSG_DEFAULT=$(sed -n 's/^default=//p' <<<"$out")
   MSG_ICON=$(sed -n 's/^icon=//p' <<<"$out")
 }
 
@@ -158,7 +171,8 @@ expect_controls_idle() {
 DOWNLOADING_STATUS="파일 다운로드 중입니다."
 DOWNLOAD_FAILED_TEXT='파일 다운로드 과정 중 이상이 생겼습니다.\n\n인터넷 연결 상태 확인 후, 나중에 다시 시도해 주시기 바랍니다.'
 CANCEL_QUESTION="다운로드를 중단하겠습니까?"
-SESSION_AGENT="Tandrel Update Session"
+SESSION_AGENT=$(profile_text PROFILE_SESSION_AGENT)
+TEMP_ARCHIVE_NAME=$(profile_text PROFILE_TEMP_ARCHIVE_NAME)
 E2E_DIR="C:\\velmora-e2e\\"  # the install folder every scenario types in
 
 # Scratch for the servers, under the build folder.
@@ -171,7 +185,7 @@ find_temp_archive() {
   local folder
   folder=$(wine cmd /c echo %TMP% </dev/null 2>/dev/null | tr -d '\r') || return 1
   folder=${folder#?:}
-  TEMP_ARCHIVE="$WINEPREFIX/drive_c${folder//\\//}/_tansetup_.zip"
+  TEMP_ARCHIVE="$WINEPREFIX/drive_c${folder//\\//}/$TEMP_ARCHIVE_NAME"
 }
 
 # archive_state: "present" or "absent" (a link counts, even one that points nowhere).
