@@ -1,19 +1,13 @@
 #include "download/download_rules.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "fw/bounded_text.h"
 
 namespace {
 
 const char kHttpScheme[] = "http://";
 const size_t kHttpSchemeLength = sizeof(kHttpScheme) - 1;
-
-// snprintf's count checked: a text that does not fit is refused, never cut.
-bool Fitted(int written, char* out, size_t cap) {
-    if (written >= 0 && static_cast<size_t>(written) < cap) return true;
-    if (cap > 0) out[0] = '\0';
-    return false;
-}
 
 // The characters isspace accepts in the "C" locale, so the result does not
 // depend on the process's locale.
@@ -36,11 +30,11 @@ bool SplitPackageUrl(const char* url, char* host, size_t hostCap, char* object, 
     if (strstr(rest, kHttpScheme)) rest += kHttpSchemeLength;
 
     const char* slash = strchr(rest, '/');
-    int hostLength = slash ? static_cast<int>(slash - rest) : 0;
+    size_t hostLength = slash ? static_cast<size_t>(slash - rest) : 0;
     const char* objectStart = slash ? slash : rest;
 
-    bool fits = Fitted(snprintf(host, hostCap, "%.*s", hostLength, rest), host, hostCap) &&
-                Fitted(snprintf(object, objectCap, "%s", objectStart), object, objectCap);
+    bool fits = BoundedText(host, hostCap).Add(rest, hostLength).Fits() &&
+                BoundedText(object, objectCap).Add(objectStart).Fits();
     if (!fits) {
         if (hostCap > 0) host[0] = '\0';
         if (objectCap > 0) object[0] = '\0';
@@ -50,10 +44,10 @@ bool SplitPackageUrl(const char* url, char* host, size_t hostCap, char* object, 
 
 bool ComposeDefaultObject(const char* pathFormat, const char* archiveName, char* out, size_t cap) {
     const char* directive = strstr(pathFormat, "%s");
-    if (!directive) return Fitted(snprintf(out, cap, "%s", pathFormat), out, cap);
-    int before = static_cast<int>(directive - pathFormat);
-    return Fitted(snprintf(out, cap, "%.*s%s%s", before, pathFormat, archiveName, directive + 2),
-                  out, cap);
+    BoundedText text(out, cap);
+    if (!directive) return text.Add(pathFormat).Fits();
+    size_t before = static_cast<size_t>(directive - pathFormat);
+    return text.Add(pathFormat, before).Add(archiveName).Add(directive + 2).Fits();
 }
 
 int32_t ParseContentLength(const char* text) {
@@ -92,7 +86,7 @@ int32_t DownloadPercent(uint32_t received, int32_t length) {
 }
 
 bool FormatPercent(int percent, char* out, size_t cap) {
-    return Fitted(snprintf(out, cap, "%3d%%", percent), out, cap);
+    return BoundedText(out, cap).AddNumber(percent, 3).Add("%").Fits();
 }
 
 BodyCheck CheckBodyComplete(uint64_t received, int32_t announced) {

@@ -1,25 +1,23 @@
 #include "finish/finish_rules.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "fw/bounded_text.h"
 
 namespace {
 
 // The lines end in CR LF here, not through a text-mode stream, so the bytes
-// do not depend on how the runtime translates line feeds.
-const char kInternetShortcutFormat[] =
-    "[InternetShortcut]\r\nURL=%s\r\nIconIndex=0\r\nIconFile=%s\r\n";
-const char kRunQuestionFormat[] = "설치를 성공적으로 마쳤습니다.\n\n%s을(를) 지금 실행하겠습니까?";
+// do not depend on how the runtime translates line feeds. The URL goes after
+// the first piece, the icon file after the second.
+const char kShortcutHead[] = "[InternetShortcut]\r\nURL=";
+const char kShortcutMiddle[] = "\r\nIconIndex=0\r\nIconFile=";
+const char kShortcutTail[] = "\r\n";
+// The product name goes between the two pieces.
+const char kRunQuestionHead[] = "설치를 성공적으로 마쳤습니다.\n\n";
+const char kRunQuestionTail[] = "을(를) 지금 실행하겠습니까?";
 
-// snprintf's count checked: a text that does not fit is refused, never cut.
-bool Fitted(int written, char* out, size_t cap) {
-    if (written >= 0 && static_cast<size_t>(written) < cap) return true;
-    if (cap > 0) out[0] = '\0';
-    return false;
-}
-
-bool ComposeRegistryText(int written, RegistryText* out) {
-    if (!Fitted(written, out->text, sizeof(out->text))) {
+bool ComposeRegistryText(bool fits, RegistryText* out) {
+    if (!fits) {
         out->storedSize = 0;
         return false;
     }
@@ -30,45 +28,47 @@ bool ComposeRegistryText(int written, RegistryText* out) {
 }  // namespace
 
 bool ComposeInstallTarget(const char* installDir, const char* fileName, char* out, size_t cap) {
-    return Fitted(snprintf(out, cap, "%s%s", installDir, fileName), out, cap);
+    return BoundedText(out, cap).Add(installDir).Add(fileName).Fits();
 }
 
 bool ComposeShortcutPath(const char* folder, const char* name, ShortcutKind kind, char* out,
                          size_t cap) {
     const char* extension = kind == ShortcutKind::kInternetShortcut ? ".url" : ".lnk";
-    return Fitted(snprintf(out, cap, "%s\\%s%s", folder, name, extension), out, cap);
+    return BoundedText(out, cap).Add(folder).Add("\\").Add(name).Add(extension).Fits();
 }
 
 bool ComposeFolderWithSeparator(const char* folder, char* out, size_t cap) {
-    return Fitted(snprintf(out, cap, "%s\\", folder), out, cap);
+    return BoundedText(out, cap).Add(folder).Add("\\").Fits();
 }
 
 bool ComposeGroupFolder(const char* programsDir, const char* groupName, char* out, size_t cap) {
-    return Fitted(snprintf(out, cap, "%s\\%s", programsDir, groupName), out, cap);
+    return BoundedText(out, cap).Add(programsDir).Add("\\").Add(groupName).Fits();
 }
 
 bool FormatInternetShortcut(const char* url, const char* iconFile, char* out, size_t cap) {
-    return Fitted(snprintf(out, cap, kInternetShortcutFormat, url, iconFile), out, cap);
+    return BoundedText(out, cap)
+        .Add(kShortcutHead).Add(url).Add(kShortcutMiddle).Add(iconFile).Add(kShortcutTail)
+        .Fits();
 }
 
 size_t InternetShortcutCapacity(const char* url, const char* iconFile) {
-    // The format's "%s" pairs give way to the texts; its NUL is counted by sizeof.
-    return sizeof(kInternetShortcutFormat) - 4 + strlen(url) + strlen(iconFile);
+    return strlen(kShortcutHead) + strlen(url) + strlen(kShortcutMiddle) + strlen(iconFile) +
+           strlen(kShortcutTail) + 1;
 }
 
 bool ComposeDisplayName(const char* keyName, RegistryText* out) {
     memset(out->text, 0, sizeof(out->text));
-    return ComposeRegistryText(snprintf(out->text, sizeof(out->text), "%s", keyName), out);
+    return ComposeRegistryText(BoundedText(out->text, sizeof(out->text)).Add(keyName).Fits(), out);
 }
 
 bool ComposeUninstallString(const char* installDir, const char* uninstallerExe, RegistryText* out) {
     memset(out->text, 0, sizeof(out->text));
     return ComposeRegistryText(
-        snprintf(out->text, sizeof(out->text), "%s%s", installDir, uninstallerExe), out);
+        BoundedText(out->text, sizeof(out->text)).Add(installDir).Add(uninstallerExe).Fits(), out);
 }
 
 bool FormatRunQuestion(const char* productName, char* out, size_t cap) {
-    return Fitted(snprintf(out, cap, kRunQuestionFormat, productName), out, cap);
+    return BoundedText(out, cap).Add(kRunQuestionHead).Add(productName).Add(kRunQuestionTail).Fits();
 }
 
 CompletionVariant ChooseCompletionVariant(const char* archiveName, const char* directSuffix,

@@ -1,7 +1,8 @@
 #include "install/entry_name_rules.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "fw/bounded_text.h"
 
 namespace {
 
@@ -9,13 +10,6 @@ const char* const kDeviceNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOU
 const char* const kNumberedDevices[] = {"COM", "LPT"};
 // Windows also maps COM and LPT with these superscript digits to devices.
 const char* const kSuperscriptDigits[] = {"¹", "²", "³"};  // CP949 after compilation
-
-// snprintf's count checked: a path that does not fit is refused, never cut.
-bool Fitted(int written, char* out, size_t cap) {
-    if (written >= 0 && static_cast<size_t>(written) < cap) return true;
-    if (cap > 0) out[0] = '\0';
-    return false;
-}
 
 bool IsSeparator(char c) {
     return c == '/' || c == '\\';
@@ -93,7 +87,7 @@ bool ComposeEntryTarget(const char* installDir, const char* name, char* out, siz
         if (cap > 0) out[0] = '\0';
         return false;
     }
-    return Fitted(snprintf(out, cap, "%s%s", installDir, name), out, cap);
+    return BoundedText(out, cap).Add(installDir).Add(name).Fits();
 }
 
 const char* LeafOf(const char* path) {
@@ -110,20 +104,20 @@ bool ComposeDataSourceDir(const char* setupPath, char* out, size_t cap) {
         if (cap > 0) out[0] = '\0';
         return false;
     }
-    int folderLength = static_cast<int>(lastSeparator - setupPath);
-    return Fitted(snprintf(out, cap, "%.*s\\data\\", folderLength, setupPath), out, cap);
+    size_t folderLength = static_cast<size_t>(lastSeparator - setupPath);
+    return BoundedText(out, cap).Add(setupPath, folderLength).Add("\\data\\").Fits();
 }
 
 bool ComposeSubFolder(const char* folder, const char* name, char* out, size_t cap) {
-    return Fitted(snprintf(out, cap, "%s%s\\", folder, name), out, cap);
+    return BoundedText(out, cap).Add(folder).Add(name).Add("\\").Fits();
 }
 
 bool ComposeFilePath(const char* folder, const char* name, char* out, size_t cap) {
-    return Fitted(snprintf(out, cap, "%s%s", folder, name), out, cap);
+    return BoundedText(out, cap).Add(folder).Add(name).Fits();
 }
 
 bool ComposeSearchPattern(const char* folder, char* out, size_t cap) {
-    return Fitted(snprintf(out, cap, "%s*.*", folder), out, cap);
+    return BoundedText(out, cap).Add(folder).Add("*.*").Fits();
 }
 
 bool IsSelfOrParentItem(const char* name) {

@@ -1,18 +1,12 @@
 #include "ui/install_dir_rules.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "fw/bounded_text.h"
 
 namespace {
 
 const int64_t kBytesPerMiB = 1048576;
-
-// snprintf's count checked: a text that does not fit is refused, never cut.
-bool Fitted(int written, char* out, size_t cap) {
-    if (written >= 0 && static_cast<size_t>(written) < cap) return true;
-    if (cap > 0) out[0] = '\0';
-    return false;
-}
 
 bool IsAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -54,14 +48,14 @@ bool NormaliseInstallDir(char* dir, size_t capacity) {
 }
 
 bool ComposeDefaultInstallDir(const char* base, const char* subdir, char* out, size_t cap) {
-    return Fitted(snprintf(out, cap, "%s%s", base ? base : "", subdir), out, cap);
+    return BoundedText(out, cap).Add(base ? base : "").Add(subdir).Fits();
 }
 
 bool ComposeBrowsedInstallDir(const char* picked, const char* subdir, char* out, size_t cap) {
-    if (strstr(picked, subdir)) return Fitted(snprintf(out, cap, "%s", picked), out, cap);
-    int keep = static_cast<int>(strlen(picked));
+    if (strstr(picked, subdir)) return BoundedText(out, cap).Add(picked).Fits();
+    size_t keep = strlen(picked);
     if (keep == 3 && picked[2] == '\\') keep = 2;  // "D:\" + "\Velmora" must not double the "\"
-    return Fitted(snprintf(out, cap, "%.*s%s", keep, picked, subdir), out, cap);
+    return BoundedText(out, cap).Add(picked, keep).Add(subdir).Fits();
 }
 
 bool ComposeDriveTestPath(const char* installDir, char* out, size_t cap) {
@@ -69,7 +63,7 @@ bool ComposeDriveTestPath(const char* installDir, char* out, size_t cap) {
         if (cap > 0) out[0] = '\0';
         return false;
     }
-    return Fitted(snprintf(out, cap, "%.3s_setuptest_", installDir), out, cap);
+    return BoundedText(out, cap).Add(installDir, 3).Add("_setuptest_").Fits();
 }
 
 bool ComposeDriveRoot(const char* installDir, char* out, size_t cap) {
@@ -77,7 +71,7 @@ bool ComposeDriveRoot(const char* installDir, char* out, size_t cap) {
         if (cap > 0) out[0] = '\0';
         return false;
     }
-    return Fitted(snprintf(out, cap, "%c:\\", installDir[0]), out, cap);
+    return BoundedText(out, cap).Add(installDir, 1).Add(":\\").Fits();
 }
 
 int32_t RequiredFreeMiB(int32_t dataBytes, int32_t packageBytes) {
