@@ -26,6 +26,10 @@ const char kCancelQuestion[] = "다운로드를 중단하겠습니까?";
 const char kDownloadingStatus[] = "파일 다운로드 중입니다.";
 
 const UINT kBlockSize = 4096;
+// A server that stops sending for this long, before the headers or within
+// the body, fails the download. WinInet's own default may never end the
+// wait, and a Cancel press is only seen between reads.
+const DWORD kStallTimeoutMs = 30000;
 // INTERNET_MAX_HOST_NAME_LENGTH and INTERNET_MAX_URL_LENGTH: a part longer
 // than WinInet takes could not be requested anyway.
 const size_t kHostCapacity = 256 + 1;
@@ -157,6 +161,10 @@ bool Download(CInternetSession& session) {
                    : nullptr);
     ArchiveFile archive;
     int32_t length = 0;
+    if (request) {
+        request->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, kStallTimeoutMs);
+        request->SetOption(INTERNET_OPTION_SEND_TIMEOUT, kStallTimeoutMs);
+    }
     ok = request && request->SendRequest() && ResponseAccepted(*request, &length) &&
          StoreBody(*request, length, &archive);
     if (!ok && !g_bUserAborted)
