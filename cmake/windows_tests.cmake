@@ -2,7 +2,7 @@
 # the prefix, the display and the servers before ctest starts).
 # The UI driver: a console program in the same Wine prefix as the setup.
 add_executable(uidriver tests/e2e/uidriver.cpp)
-target_link_libraries(uidriver PRIVATE project_options user32)
+target_link_libraries(uidriver PRIVATE project_options user32 psapi)
 
 # Host tools for the end-to-end tests, built with the host compiler.
 find_program(HOST_CXX NAMES c++ g++ REQUIRED)

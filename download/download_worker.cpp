@@ -27,6 +27,14 @@ const char kCancelQuestion[] = "다운로드를 중단하겠습니까?";
 const char kDownloadingStatus[] = "파일 다운로드 중입니다.";
 
 const UINT kBlockSize = 4096;
+// The package goes only into the temporary archive: not into WinInet's cache,
+// where a copy of every download would stay behind, and never from it, where
+// an older package could be waiting.
+const DWORD kRequestFlags = INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
+// A server that stops sending for this long, before the headers or within
+// the body, fails the download. WinInet's own default may never end the
+// wait, and a Cancel press is only seen between reads.
+const DWORD kStallTimeoutMs = 30000;
 // INTERNET_MAX_HOST_NAME_LENGTH and INTERNET_MAX_URL_LENGTH: a part longer
 // than WinInet takes could not be requested anyway.
 const size_t kHostCapacity = 256 + 1;
@@ -154,10 +162,15 @@ bool Download(CInternetSession& session) {
     std::unique_ptr<CHttpConnection> connection(ok ? session.GetHttpConnection(source.host)
                                                    : nullptr);
     std::unique_ptr<CHttpFile> request(
-        connection ? connection->OpenRequest(CHttpConnection::HTTP_VERB_GET, source.object)
+        connection ? connection->OpenRequest(CHttpConnection::HTTP_VERB_GET, source.object, nullptr,
+                                             1, kRequestFlags)
                    : nullptr);
     ArchiveFile archive;
     int32_t length = 0;
+    if (request) {
+        request->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, kStallTimeoutMs);
+        request->SetOption(INTERNET_OPTION_SEND_TIMEOUT, kStallTimeoutMs);
+    }
     ok = request && request->SendRequest() && ResponseAccepted(*request, &length) &&
          StoreBody(*request, length, &archive);
     if (!ok && !g_bUserAborted)

@@ -61,6 +61,10 @@ void CHttpFile::Close() {
     m_hFile = nullptr;
 }
 
+BOOL CHttpFile::SetOption(DWORD option, DWORD value) {
+    return InternetSetOptionA(m_hFile, option, &value, sizeof value);
+}
+
 BOOL CHttpFile::SendRequest() { return HttpSendRequestA(m_hFile, nullptr, 0, nullptr, 0); }
 
 BOOL CHttpFile::QueryInfoStatusCode(DWORD& status) const {

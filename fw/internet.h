@@ -73,6 +73,11 @@ public:
     CHttpFile(const CHttpFile&) = delete;
     CHttpFile& operator=(const CHttpFile&) = delete;
 
+    // One InternetSetOption with a DWORD value on the request, such as a
+    // time-out in milliseconds; set before SendRequest, it holds for the
+    // whole exchange. FALSE when the option is refused.
+    BOOL SetOption(DWORD option, DWORD value);
+
     // Sends the request and returns when the response headers are in. FALSE
     // when the server cannot be found, reached or does not answer in time.
     BOOL SendRequest();

@@ -65,7 +65,10 @@ FILE* CreateTargetFile(const char* target) {
 int CopyEntryData(unzFile zip, FILE* file, char* block) {
     while (true) {
         int count = unzReadCurrentFile(zip, block, kBlockSize);
-        if (count <= 0) return count;  // 0: end of the data; negative: read or inflate error
+        if (count < 0) return count;  // read or inflate error
+        // minizip checks the CRC only when the data reached the size the
+        // directory gives: data that ends early would pass unchecked.
+        if (count == 0) return unzeof(zip) ? UNZ_OK : UNZ_BADZIPFILE;
         if (fwrite(block, count, 1, file) != 1) return UNZ_ERRNO;  // disk full
         ReportCopyProgress(static_cast<int32_t>(ftell(file)));
         if (!ContinueAtCheckPoint(kQuestionFlags)) return UNZ_USERABORT;
@@ -159,6 +162,9 @@ int ExtractCurrentEntry(unzFile zip) {
         _mkdir(target);  // a folder entry; may exist already. Missing parents come with its first file.
         return UNZ_OK;
     }
+
+    // minizip built without bzip2 would copy such an entry raw and unchecked.
+    if (info.compression_method != 0 && info.compression_method != Z_DEFLATED) return UNZ_BADZIPFILE;
 
     CopyBlock block;
     if (!block.get()) return UNZ_INTERNALERROR;

@@ -42,7 +42,9 @@ int ExtractAllEntries(unzFile zip);
 // The entry |zip| is positioned at: a folder entry (name ending in "/" or
 // "\") makes its folder; a file entry is written in 8192-byte blocks, each
 // followed by a progress report and a cancel check point, then dated.
-// UNZ_CRCERROR comes after the file is complete and dated.
+// UNZ_CRCERROR comes after the file is complete and dated. UNZ_BADZIPFILE for
+// a method other than stored or deflated (nothing written), and for data that
+// ends before the size the directory gives (the short file stays).
 int ExtractCurrentEntry(unzFile zip);
 
 // Makes |folder| and the folders above it: 1 when the chain exists, 0 when a

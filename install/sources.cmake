@@ -2,4 +2,5 @@ list(APPEND GLUE_SOURCES install/progress.cpp install/extract_worker.cpp install
 list(APPEND CORE_SOURCES install/progress_rules.cpp install/entry_name_rules.cpp)
 list(APPEND CORE_TEST_SOURCES tests/unit/progress_rules_test.cpp tests/unit/entry_name_rules_test.cpp)
 list(APPEND WIN_TEST_SOURCES tests/win/install_support.cpp tests/win/progress_test.cpp
-     tests/win/extract_worker_test.cpp tests/win/data_copy_test.cpp tests/win/extract_benchmark_test.cpp)
+     tests/win/extract_worker_test.cpp tests/win/hostile_archive_test.cpp tests/win/data_copy_test.cpp
+     tests/win/extract_benchmark_test.cpp)

@@ -14,6 +14,9 @@
 #include <stdlib.h>
 #include <string.h>
 #include <windows.h>
+// After windows.h, which psapi.h needs.
+#include <psapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <string>
@@ -413,6 +416,59 @@ int ShowAndWait(const char* title, int show, bool iconic, DWORD ms) {
 int CmdMinimize(char** argv, int, DWORD ms) { return ShowAndWait(argv[0], SW_MINIMIZE, true, ms); }
 int CmdRestore(char** argv, int, DWORD ms) { return ShowAndWait(argv[0], SW_RESTORE, false, ms); }
 
+// Handles that |pid| holds, from the system's handle table: Wine answers the per-process
+// count (GetProcessHandleCount) with 0, but lists every handle with its owner.
+bool CountHandles(DWORD pid, DWORD* count) {
+  typedef LONG(WINAPI * QueryFn)(int, void*, ULONG, ULONG*);
+  const int kSystemHandleInformation = 16;
+  QueryFn query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return false;
+  std::vector<char> buf(1 << 20);
+  ULONG needed = 0;
+  LONG status;
+  while ((status = query(kSystemHandleInformation, &buf[0], (ULONG)buf.size(), &needed)) ==
+         (LONG)0xC0000004L) {  // STATUS_INFO_LENGTH_MISMATCH: the table grew
+    buf.resize(std::max<size_t>(buf.size() * 2, needed + 4096));
+  }
+  if (status < 0) return false;
+  const SYSTEM_HANDLE_INFORMATION* table = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(&buf[0]);
+  *count = 0;
+  for (ULONG i = 0; i < table->Count; ++i) {
+    if (table->Handle[i].OwnerPid == pid) ++*count;
+  }
+  return true;
+}
+
+// The resources of the process that owns the window, for leak checks over many runs.
+int CmdProcessStats(char** argv, int, DWORD) {
+  Target t;
+  if (!Locate(argv[0], NULL, false, &t)) return Fail(t.why);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(t.top, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) return Fail(Fmt("cannot open process %lu (error %lu)", pid, GetLastError()));
+  PROCESS_MEMORY_COUNTERS memory = {};
+  memory.cb = sizeof memory;
+  BOOL ok = GetProcessMemoryInfo(process, &memory, sizeof memory);
+  CloseHandle(process);
+  DWORD handles = 0;
+  if (!ok || !CountHandles(pid, &handles)) return Fail(Fmt("cannot read the counts of process %lu", pid));
+  return Print(Fmt("handles=%lu pagefile=%lu workingset=%lu", handles,
+                   (unsigned long)memory.PagefileUsage, (unsigned long)memory.WorkingSetSize));
+}
+
+// Holds PATH open without sharing for ms, as a running older version holds its files: no one
+// else may open it meanwhile. Prints "held" once it does.
+int CmdHoldFile(char** argv, int, DWORD ms) {
+  HANDLE file = CreateFileA(argv[0], GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+  if (file == INVALID_HANDLE_VALUE) return Fail(Fmt("cannot open \"%s\" (error %lu)", argv[0], GetLastError()));
+  int rc = Print("held");
+  Sleep(ms);
+  CloseHandle(file);
+  return rc;
+}
+
 struct Command {
   const char* name;
   const char* args;
@@ -443,6 +499,8 @@ const Command kCommands[] = {
     {"style", "TITLE [ID]", 1, 2, 1, 0, CmdStyle},
     {"minimize", "TITLE [ms]", 1, 2, -1, kActMs, CmdMinimize},
     {"restore", "TITLE [ms]", 1, 2, -1, kActMs, CmdRestore},
+    {"process-stats", "TITLE", 1, 1, -1, 0, CmdProcessStats},
+    {"hold-file", "PATH [ms]", 1, 2, -1, kWaitMs, CmdHoldFile},
 };
 
 int Usage() {

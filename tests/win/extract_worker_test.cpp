@@ -210,6 +210,12 @@ TEST_F(Extraction, HostileNamesFailBeforeAnythingOfThemIsWritten) {
     const char* const kNames[] = {
         "../escape.txt", "..\\escape.txt", "sub/../../escape.txt", "C:escape.txt",
         "C:\\escape.txt", "escape.txt:stream", "\\\\server\\share\\escape.txt", "//escape.txt", "CON",
+        // Further spellings: mixed separators, what Windows trims to "..", drive
+        // and device prefixes, streams, and device names the file calls would
+        // open instead of a file.
+        "a/..\\..\\../escape.txt", ".. /escape.txt", "...\\escape.txt", "c:escape.txt",
+        "\\\\?\\C:\\escape.txt", "\\\\.\\pipe\\escape.txt", "escape.txt::$DATA", "NUL", "nul.txt",
+        "sub/AUX.dat", "COM1", "lpt1.log", "CONIN$",
     };
     for (const char* name : kNames) {
         SCOPED_TRACE(name);
@@ -219,14 +225,17 @@ TEST_F(Extraction, HostileNamesFailBeforeAnythingOfThemIsWritten) {
         EXPECT_EQ(Run({{"before.txt", "b"}, {name, "hostile"}, {"after.txt", "a"}}), kFailed);
         EXPECT_EQ(ListFolder(install_), std::vector<std::string>{"before.txt"});
         EXPECT_EQ(ListFolder(scratch_.path()), (std::vector<std::string>{"install\\", "package.zip"}));
+        EXPECT_FALSE(PathExists(scratch_.path() + "..\\escape.txt"));
+        EXPECT_FALSE(PathExists("C:\\escape.txt"));
         EXPECT_EQ(ExtractArchive(archive_.c_str()), UNZ_UNSAFENAME);
     }
 }
 
 TEST_F(Extraction, NamesAndTargetsThatDoNotFitFailUncut) {
     std::string longName(300, 'n');
+    std::string longest(65535, 'l');      // the most a zip header can record
     std::string fitsAlone(255 - 2, 'm');  // fits the name buffer, not the target
-    for (const std::string& name : {longName, fitsAlone}) {
+    for (const std::string& name : {longName, longest, fitsAlone}) {
         SCOPED_TRACE(name.size());
         window_.messages.clear();
         EXPECT_EQ(Run({{name, "x"}}), kFailed);

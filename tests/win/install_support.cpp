@@ -38,17 +38,28 @@ std::string RawDeflate(const std::string& data) {
     return out;
 }
 
+// What one header records, true or not.
+struct HeaderFields {
+    uint32_t method;
+    uint32_t crc;
+    uint32_t packedSize;
+    uint32_t size;
+    std::string name;
+};
+
+uint32_t Chosen(int64_t lie, uint32_t truth) { return lie >= 0 ? static_cast<uint32_t>(lie) : truth; }
+
 // The fields local and central headers share, from "version needed" on.
-void PutCommonFields(std::string* out, const ZipEntry& entry, uint32_t crc, size_t packedSize) {
+void PutCommonFields(std::string* out, const ZipEntry& entry, const HeaderFields& fields) {
     Put16(out, 20);  // version needed: 2.0
-    Put16(out, 0);   // flags
-    Put16(out, entry.deflated ? 8 : 0);
+    Put16(out, entry.flags);
+    Put16(out, fields.method);
     Put16(out, entry.dosDate & 0xFFFF);
     Put16(out, entry.dosDate >> 16);
-    Put32(out, crc);
-    Put32(out, static_cast<uint32_t>(packedSize));
-    Put32(out, static_cast<uint32_t>(entry.data.size()));
-    Put16(out, static_cast<uint32_t>(entry.name.size()));
+    Put32(out, fields.crc);
+    Put32(out, fields.packedSize);
+    Put32(out, fields.size);
+    Put16(out, static_cast<uint32_t>(fields.name.size()));
     Put16(out, 0);  // extra field length
 }
 
@@ -73,26 +84,38 @@ const char kControlClass[] = "InstallTestControl";
 std::string BuildZip(const std::vector<ZipEntry>& entries, int declaredCount) {
     std::string archive;
     std::string directory;
+    std::vector<uint32_t> offsets;
     for (const ZipEntry& entry : entries) {
         uint32_t crc = crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()),
                              static_cast<uInt>(entry.data.size()));
         if (entry.wrongCrc) crc ^= 0x5A5A5A5A;
         std::string packed = entry.deflated ? RawDeflate(entry.data) : entry.data;
-        uint32_t offset = static_cast<uint32_t>(archive.size());
+        HeaderFields central = {Chosen(entry.method, entry.deflated ? 8 : 0), crc,
+                                Chosen(entry.packedSize, static_cast<uint32_t>(packed.size())),
+                                Chosen(entry.size, static_cast<uint32_t>(entry.data.size())), entry.name};
+        HeaderFields local = central;
+        local.method = Chosen(entry.localMethod, central.method);
+        local.size = Chosen(entry.localSize, central.size);
+        if (!entry.localName.empty()) local.name = entry.localName;
 
-        Put32(&archive, 0x04034b50);
-        PutCommonFields(&archive, entry, crc, packed.size());
-        archive += entry.name + packed;
+        if (entry.sameLocalAs >= 0) {
+            offsets.push_back(offsets.at(entry.sameLocalAs));
+        } else {
+            offsets.push_back(static_cast<uint32_t>(archive.size()));
+            Put32(&archive, 0x04034b50);
+            PutCommonFields(&archive, entry, local);
+            archive += local.name + packed;
+        }
 
         Put32(&directory, 0x02014b50);
         Put16(&directory, 20);  // made by: MS-DOS, 2.0
-        PutCommonFields(&directory, entry, crc, packed.size());
+        PutCommonFields(&directory, entry, central);
         Put16(&directory, 0);   // comment length
         Put16(&directory, 0);   // disk
         Put16(&directory, 0);   // internal attributes
         bool folder = !entry.name.empty() && (entry.name.back() == '/' || entry.name.back() == '\\');
         Put32(&directory, folder ? FILE_ATTRIBUTE_DIRECTORY : 0);
-        Put32(&directory, offset);
+        Put32(&directory, offsets.back());
         directory += entry.name;
     }
     uint32_t count = declaredCount >= 0 ? static_cast<uint32_t>(declaredCount) : entries.size();
@@ -107,6 +130,22 @@ std::string BuildZip(const std::vector<ZipEntry>& entries, int declaredCount) {
     Put32(&archive, directoryOffset);
     Put16(&archive, 0);
     return archive;
+}
+
+uint32_t Get32(const std::string& archive, size_t offset) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(archive.at(offset + i))) << (8 * i);
+    return value;
+}
+
+void Set16(std::string* archive, size_t offset, uint32_t value) {
+    archive->at(offset) = static_cast<char>(value & 0xFF);
+    archive->at(offset + 1) = static_cast<char>((value >> 8) & 0xFF);
+}
+
+void Set32(std::string* archive, size_t offset, uint32_t value) {
+    Set16(archive, offset, value & 0xFFFF);
+    Set16(archive, offset + 2, value >> 16);
 }
 
 std::string NoiseBytes(size_t size, uint32_t seed) {

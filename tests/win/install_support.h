@@ -18,11 +18,34 @@ struct ZipEntry {
     bool deflated = false;
     uint32_t dosDate = kSampleDosDate;
     bool wrongCrc = false;  // record a CRC-32 that does not match the data
+    // Lies of hostile archives: when set, recorded instead of the truth. The
+    // data stays as built.
+    int method = -1;          // compression method, both headers
+    int64_t size = -1;        // uncompressed size, both headers
+    int64_t packedSize = -1;  // compressed size, both headers
+    uint16_t flags = 0;       // general-purpose flags, both headers
+    std::string localName{};  // the local header's name, when not empty
+    int localMethod = -1;     // the local header's method
+    int64_t localSize = -1;   // the local header's uncompressed size
+    int sameLocalAs = -1;     // no local header of its own: the directory points at entry N's
 };
 
 // A single-disk zip archive holding |entries| in order. |declaredCount|, when
 // not negative, replaces the entry count of the end record.
 std::string BuildZip(const std::vector<ZipEntry>& entries, int declaredCount = -1);
+
+// Where the fields of the end record (the last 22 bytes of a BuildZip archive
+// without comment) lie, counted from its start.
+const size_t kEndRecordSize = 22;
+const size_t kEndCountOnDisk = 8;      // 16 bits
+const size_t kEndCountTotal = 10;      // 16 bits
+const size_t kEndDirectorySize = 12;   // 32 bits
+const size_t kEndDirectoryOffset = 16; // 32 bits
+
+// Little-endian field of |archive| at |offset|.
+uint32_t Get32(const std::string& archive, size_t offset);
+void Set16(std::string* archive, size_t offset, uint32_t value);
+void Set32(std::string* archive, size_t offset, uint32_t value);
 
 // |size| bytes that deflate poorly, the same for the same |seed|.
 std::string NoiseBytes(size_t size, uint32_t seed);
