@@ -413,6 +413,54 @@ int ShowAndWait(const char* title, int show, bool iconic, DWORD ms) {
 int CmdMinimize(char** argv, int, DWORD ms) { return ShowAndWait(argv[0], SW_MINIMIZE, true, ms); }
 int CmdRestore(char** argv, int, DWORD ms) { return ShowAndWait(argv[0], SW_RESTORE, false, ms); }
 
+// Seconds since 1970 by the wall clock, as the shell's EPOCHREALTIME: a script can set these
+// times beside its own.
+double EpochSeconds() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t;
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  return (double)(t.QuadPart - 116444736000000000ULL) / 1e7;  // 100 ns units since 1601
+}
+
+// Milliseconds the window takes to answer WM_NULL: how long a click waits for its thread.
+// Negative when it did not answer (gone, or hung for kSendMs).
+double AnswerMs(HWND h) {
+  LARGE_INTEGER frequency, start, end;
+  DWORD_PTR result;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  if (!SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, kSendMs, &result)) return -1;
+  QueryPerformanceCounter(&end);
+  return double(end.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+// For benchmarks: a line "EPOCH_S ANSWER_MS TEXT" each time the control shows a new text,
+// where ANSWER_MS is the longest WM_NULL answer of the window while the text before showed.
+// Ends when the text becomes UNTIL, or with "(gone)" when the window closes.
+int CmdWatch(char** argv, int, DWORD ms) {
+  const DWORD kWatchPollMs = 5;
+  Target t;
+  if (!Locate(argv[0], argv[1], false, &t)) return Fail(t.why);
+  std::string shown = ControlText(t.ctl);
+  WriteLine(STD_OUTPUT_HANDLE, Fmt("%.6f 0.000 ", EpochSeconds()) + shown);
+  double longest = 0;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(kWatchPollMs)) {
+    double answer = AnswerMs(t.top);
+    std::string text = answer < 0 ? "" : ControlText(t.ctl);
+    if (!IsWindow(t.top)) return Print(Fmt("%.6f %.3f (gone)", EpochSeconds(), longest));
+    if (answer < 0 || g_unanswered) return Fail(kNoAnswer);
+    longest = std::max(longest, answer);
+    if (text == shown) continue;
+    WriteLine(STD_OUTPUT_HANDLE, Fmt("%.6f %.3f ", EpochSeconds(), longest) + text);
+    shown = text;
+    longest = 0;
+    if (shown == argv[2]) return kOk;
+  }
+  return Fail(Fmt("control %s did not show \"%s\" in time", argv[1], argv[2]));
+}
+
 struct Command {
   const char* name;
   const char* args;
@@ -443,6 +491,7 @@ const Command kCommands[] = {
     {"style", "TITLE [ID]", 1, 2, 1, 0, CmdStyle},
     {"minimize", "TITLE [ms]", 1, 2, -1, kActMs, CmdMinimize},
     {"restore", "TITLE [ms]", 1, 2, -1, kActMs, CmdRestore},
+    {"watch", "TITLE ID UNTIL_TEXT [ms]", 3, 4, 1, kWaitMs, CmdWatch},
 };
 
 int Usage() {
