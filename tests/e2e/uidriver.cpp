@@ -424,38 +424,52 @@ double EpochSeconds() {
   return (double)(t.QuadPart - 116444736000000000ULL) / 1e7;  // 100 ns units since 1601
 }
 
-// Milliseconds the window takes to answer WM_NULL: how long a click waits for its thread.
-// Negative when it did not answer (gone, or hung for kSendMs).
-double AnswerMs(HWND h) {
-  LARGE_INTEGER frequency, start, end;
-  DWORD_PTR result;
+double MsSince(const LARGE_INTEGER& start) {
+  LARGE_INTEGER frequency, now;
   QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
-  if (!SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, kSendMs, &result)) return -1;
-  QueryPerformanceCounter(&end);
-  return double(end.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart);
+  QueryPerformanceCounter(&now);
+  return double(now.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+// A WM_NULL sent without waiting: how long a click would wait for the window's thread.
+struct Probe {
+  LARGE_INTEGER sent;
+  bool waiting = false;
+  double longest = 0;  // ms, answered or still waiting
+};
+
+void CALLBACK ProbeAnswered(HWND, UINT, ULONG_PTR data, LRESULT) {
+  Probe* probe = reinterpret_cast<Probe*>(data);
+  probe->longest = std::max(probe->longest, MsSince(probe->sent));
+  probe->waiting = false;
 }
 
 // For benchmarks: a line "EPOCH_S ANSWER_MS TEXT" each time the control shows a new text,
-// where ANSWER_MS is the longest WM_NULL answer of the window while the text before showed.
-// Ends when the text becomes UNTIL, or with "(gone)" when the window closes.
+// where ANSWER_MS is the longest the window took to answer WM_NULL while the text before
+// showed. Ends when the text becomes UNTIL, or with "(gone)" when the window closes. The text
+// is read with GetWindowTextA, which asks no thread of the target, so a busy dialog cannot
+// hide its status from the watch.
 int CmdWatch(char** argv, int, DWORD ms) {
-  const DWORD kWatchPollMs = 5;
+  const DWORD kWatchPollMs = 2;
   Target t;
   if (!Locate(argv[0], argv[1], false, &t)) return Fail(t.why);
-  std::string shown = ControlText(t.ctl);
+  std::string shown = WindowTitle(t.ctl);
   WriteLine(STD_OUTPUT_HANDLE, Fmt("%.6f 0.000 ", EpochSeconds()) + shown);
-  double longest = 0;
+  Probe probe;
   for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(kWatchPollMs)) {
-    double answer = AnswerMs(t.top);
-    std::string text = answer < 0 ? "" : ControlText(t.ctl);
-    if (!IsWindow(t.top)) return Print(Fmt("%.6f %.3f (gone)", EpochSeconds(), longest));
-    if (answer < 0 || g_unanswered) return Fail(kNoAnswer);
-    longest = std::max(longest, answer);
+    if (!probe.waiting) {
+      QueryPerformanceCounter(&probe.sent);
+      probe.waiting = SendMessageCallbackA(t.top, WM_NULL, 0, 0, ProbeAnswered, (ULONG_PTR)&probe) != 0;
+    }
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);  // runs the callback
+    if (probe.waiting) probe.longest = std::max(probe.longest, MsSince(probe.sent));
+    if (!IsWindow(t.top)) return Print(Fmt("%.6f %.3f (gone)", EpochSeconds(), probe.longest));
+    std::string text = WindowTitle(t.ctl);
     if (text == shown) continue;
-    WriteLine(STD_OUTPUT_HANDLE, Fmt("%.6f %.3f ", EpochSeconds(), longest) + text);
+    WriteLine(STD_OUTPUT_HANDLE, Fmt("%.6f %.3f ", EpochSeconds(), probe.longest) + text);
     shown = text;
-    longest = 0;
+    probe.longest = 0;
     if (shown == argv[2]) return kOk;
   }
   return Fail(Fmt("control %s did not show \"%s\" in time", argv[1], argv[2]));
