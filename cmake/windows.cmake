@@ -60,3 +60,4 @@ set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS
 
 include(cmake/windows_tests.cmake)
 include(sample/sample.cmake)
+include(bench/bench.cmake)

@@ -469,6 +469,68 @@ int CmdHoldFile(char** argv, int, DWORD ms) {
   return rc;
 }
 
+// Seconds since 1970 by the wall clock, as the shell's EPOCHREALTIME: a script can set these
+// times beside its own.
+double EpochSeconds() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t;
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  return (double)(t.QuadPart - 116444736000000000ULL) / 1e7;  // 100 ns units since 1601
+}
+
+double MsSince(const LARGE_INTEGER& start) {
+  LARGE_INTEGER frequency, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  return double(now.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+// A WM_NULL sent without waiting: how long a click would wait for the window's thread.
+struct Probe {
+  LARGE_INTEGER sent;
+  bool waiting = false;
+  double longest = 0;  // ms, answered or still waiting
+};
+
+void CALLBACK ProbeAnswered(HWND, UINT, ULONG_PTR data, LRESULT) {
+  Probe* probe = reinterpret_cast<Probe*>(data);
+  probe->longest = std::max(probe->longest, MsSince(probe->sent));
+  probe->waiting = false;
+}
+
+// For benchmarks: a line "EPOCH_S ANSWER_MS TEXT" each time the control shows a new text,
+// where ANSWER_MS is the longest the window took to answer WM_NULL while the text before
+// showed. Ends when the text becomes UNTIL, or with "(gone)" when the window closes. The text
+// is read with GetWindowTextA, which asks no thread of the target, so a busy dialog cannot
+// hide its status from the watch.
+int CmdWatch(char** argv, int, DWORD ms) {
+  const DWORD kWatchPollMs = 2;
+  Target t;
+  if (!Locate(argv[0], argv[1], false, &t)) return Fail(t.why);
+  std::string shown = WindowTitle(t.ctl);
+  WriteLine(STD_OUTPUT_HANDLE, Fmt("%.6f 0.000 ", EpochSeconds()) + shown);
+  Probe probe;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(kWatchPollMs)) {
+    if (!probe.waiting) {
+      QueryPerformanceCounter(&probe.sent);
+      probe.waiting = SendMessageCallbackA(t.top, WM_NULL, 0, 0, ProbeAnswered, (ULONG_PTR)&probe) != 0;
+    }
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);  // runs the callback
+    if (probe.waiting) probe.longest = std::max(probe.longest, MsSince(probe.sent));
+    if (!IsWindow(t.top)) return Print(Fmt("%.6f %.3f (gone)", EpochSeconds(), probe.longest));
+    std::string text = WindowTitle(t.ctl);
+    if (text == shown) continue;
+    WriteLine(STD_OUTPUT_HANDLE, Fmt("%.6f %.3f ", EpochSeconds(), probe.longest) + text);
+    shown = text;
+    probe.longest = 0;
+    if (shown == argv[2]) return kOk;
+  }
+  return Fail(Fmt("control %s did not show \"%s\" in time", argv[1], argv[2]));
+}
+
 struct Command {
   const char* name;
   const char* args;
@@ -501,6 +563,7 @@ const Command kCommands[] = {
     {"restore", "TITLE [ms]", 1, 2, -1, kActMs, CmdRestore},
     {"process-stats", "TITLE", 1, 1, -1, 0, CmdProcessStats},
     {"hold-file", "PATH [ms]", 1, 2, -1, kWaitMs, CmdHoldFile},
+    {"watch", "TITLE ID UNTIL_TEXT [ms]", 3, 4, 1, kWaitMs, CmdWatch},
 };
 
 int Usage() {

@@ -1,0 +1,18 @@
+# Tools of the benchmark (bench/run.sh), built with everything else: the test suite smoke-runs it.
+
+# The setup with its status and percentage writes counted (bench/control_writes.cpp).
+add_executable(velmora_setup_counting WIN32 ${ENTRY_SOURCES} bench/control_writes.cpp)
+target_link_libraries(velmora_setup_counting PRIVATE setup_glue program_options)
+target_include_directories(velmora_setup_counting PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
+add_dependencies(velmora_setup_counting contract_text)
+
+# The deterministic benchmark archives, made on the host.
+set(BENCH_MAKE_PACKAGE "${CMAKE_BINARY_DIR}/host/bench_make_package")
+add_custom_command(
+    OUTPUT "${BENCH_MAKE_PACKAGE}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/host"
+    COMMAND "${HOST_CXX}" -std=c++17 -O2 -Wall -Wextra -Werror
+            "${CMAKE_SOURCE_DIR}/bench/make_package.cpp" -lz -o "${BENCH_MAKE_PACKAGE}"
+    DEPENDS "${CMAKE_SOURCE_DIR}/bench/make_package.cpp"
+    COMMENT "Building the benchmark's archive maker (host)")
+add_custom_target(bench_tools ALL DEPENDS "${BENCH_MAKE_PACKAGE}" velmora_setup_counting)

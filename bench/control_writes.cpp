@@ -1,0 +1,72 @@
+// Linked only into velmora_setup_counting.exe, the benchmark's copy of the setup: it counts the
+// program's writes to the status line and the percentage field, and leaves the program's code
+// as it is. Every call of SetDlgItemTextA goes through the import pointer
+// __imp__SetDlgItemTextA@12; defining that pointer here, in an object linked before user32's
+// import library, sends the calls to Count, which forwards them to user32.
+//
+// At exit the counts go to the file named by VELMORA_BENCH_COUNTS (a Windows path), one line
+// per stage: "STAGE status=N percent=N". A percentage write counts for the stage whose status
+// text was written last: the download text, a "복사 중... " text, or anything else.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "res/resource.h"
+
+namespace {
+
+const char kDownloadingStatus[] = "파일 다운로드 중입니다.";
+const char kCopyingPrefix[] = "복사 중... ";
+
+enum Stage { kOther, kDownload, kExtraction, kStageCount };
+const char* const kStageNames[kStageCount] = {"other", "download", "extraction"};
+
+typedef BOOL(WINAPI* SetDlgItemTextFn)(HWND, int, LPCSTR);
+
+SetDlgItemTextFn g_real = nullptr;
+volatile LONG g_stage = kOther;
+volatile LONG g_status[kStageCount];
+volatile LONG g_percent[kStageCount];
+
+Stage StageOf(const char* status) {
+    if (!status) return kOther;
+    if (strcmp(status, kDownloadingStatus) == 0) return kDownload;
+    if (strncmp(status, kCopyingPrefix, sizeof kCopyingPrefix - 1) == 0) return kExtraction;
+    return kOther;
+}
+
+BOOL WINAPI Count(HWND dialog, int id, LPCSTR text) {
+    if (id == IDC_STATUS) {
+        g_stage = StageOf(text);
+        InterlockedIncrement(&g_status[g_stage]);
+    } else if (id == IDC_PERCENT) {
+        InterlockedIncrement(&g_percent[g_stage]);
+    }
+    return g_real(dialog, id, text);
+}
+
+// Resolves user32's function before the program starts and reports when it ends.
+struct Counter {
+    Counter() {
+        // Through void(*)(), the generic function pointer, as FARPROC has no parameters.
+        g_real = reinterpret_cast<SetDlgItemTextFn>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "SetDlgItemTextA")));
+    }
+    ~Counter() {
+        const char* path = getenv("VELMORA_BENCH_COUNTS");
+        FILE* file = path ? fopen(path, "w") : nullptr;
+        if (!file) return;
+        for (int stage = 0; stage < kStageCount; ++stage)
+            fprintf(file, "%s status=%ld percent=%ld\n", kStageNames[stage], g_status[stage], g_percent[stage]);
+        fclose(file);
+    }
+} g_counter;
+
+}  // namespace
+
+extern "C" {
+extern SetDlgItemTextFn const g_countingImport __asm__("__imp__SetDlgItemTextA@12");
+SetDlgItemTextFn const g_countingImport = Count;
+}

@@ -1,0 +1,221 @@
+# shellcheck shell=bash
+# The measurements of bench/run.sh; sourced after tests/e2e/lib.sh and install_state.sh.
+# Every run appends one line to $results; report turns them into the table.
+#
+# How a stage is timed: "uidriver watch" polls the status line every 5 ms and prints the wall
+# clock each time it shows a new text. A stage lasts from the first time its text is seen to
+# the first time another text is: the download from "파일 다운로드 중입니다." (written once the
+# response is accepted and the archive file made) to the next status (written only after the
+# archive is closed and the next stage began); the extraction from the first "복사 중... "
+# text (first block of the first entry) to "파일 복사 완료" (written after the last entry is
+# closed and the stage ended). Between polls the watch sends WM_NULL to the dialog and keeps
+# the longest answer: how long a click on Cancel would have waited.
+
+# The install folder of the whole installs; INSTALL_DIR (its Linux path) is set once the
+# prefix is known: bench_places.
+INSTALL_DIR_WIN='C:\VelmoraBench\'
+bench_places() { INSTALL_DIR=$(drive_c)/VelmoraBench; }
+PACKAGE_URL=http://localhost/update/velmora_direct.zip
+COPYING_PREFIX="복사 중... "
+
+now() { echo "$EPOCHREALTIME"; }
+minus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a - b }'; }
+
+# runs_for MIB: how many runs a size gets.
+runs_for() {
+  if [ "$RUNS" -eq 1 ] || [ "$1" -eq "$MAIN" ]; then echo "$RUNS"
+  elif [ "$1" -lt "$MAIN" ]; then echo 3
+  else echo 2
+  fi
+}
+
+# random_body MIB: path of a MIB body of random bytes (no "P", so never taken for a zip).
+random_body() {
+  local file=$state/data/body-$1MiB.bin
+  [ -f "$file" ] || make_body "$file" $(($1 * 1048576)) || return 1
+  echo "$file"
+}
+
+# package_for MIB: path of the generated package for MIB MiB with the sample product in it;
+# made again when the maker or the sample product is newer.
+package_for() {
+  local file=$state/data/package-$1MiB.zip exe=$build/sample/$PRODUCT_EXE uninst=$build/sample/$UNINST_EXE
+  if [ ! -f "$file" ] || [ "$MAKE_PACKAGE" -nt "$file" ] || [ "$exe" -nt "$file" ] || [ "$uninst" -nt "$file" ]; then
+    step "making the $1 MiB package"
+    "$MAKE_PACKAGE" "$file" "$1" --add "$exe" "$PRODUCT_EXE" --add "$uninst" "$UNINST_EXE" >"$file.txt" ||
+      return 1
+  fi
+  echo "$file"
+}
+
+# serve FILE: nginx answers the profile's package URL with FILE.
+serve() { ln -f "$1" "$www/update/velmora_direct.zip"; }
+
+# start_watch UNTIL: watches the setup's status line in the background into $state/watch.txt
+# until it shows UNTIL (or the setup goes); returns once the watch has seen the window.
+start_watch() {
+  local watch=$state/watch.txt _
+  : >"$watch"
+  drv watch "$SETUP_TITLE" "$IDC_STATUS" "$1" 1200000 >"$watch" &
+  WATCH_PID=$!
+  for _ in $(seq 1000); do
+    [ -s "$watch" ] && return 0
+    kill -0 "$WATCH_PID" 2>/dev/null || break
+    sleep 0.01
+  done
+  echo "bench: the watch did not start" >&2
+  return 1
+}
+
+# end_watch: waits for the watch; fails when it failed.
+end_watch() {
+  local rc=0
+  wait "$WATCH_PID" || rc=$?
+  WATCH_PID=
+  [ "$rc" -eq 0 ] || { echo "bench: the watch failed:" >&2; cat "$state/watch.txt" >&2; }
+  return "$rc"
+}
+
+# span TEXT [prefix]: "SECONDS LONGEST_ANSWER_MS" of the stage whose status is TEXT (or
+# starts with it), from the watch's lines; fails when the stage was not seen to end before the
+# window went.
+span() {
+  awk -v want="$1" -v prefix="${2:-}" '
+    { t = $1; answer = $2; text = $0; sub(/^[^ ]+ [^ ]+ ?/, "", text)
+      inside = prefix ? index(text, want) == 1 : text == want }
+    !started && inside { started = 1; t0 = t; next }
+    started && !ended { if (answer > worst) worst = answer; if (!inside) { ended = 1; t1 = t } }
+    ended && !told { told = 1; if (text == "(gone)") ended = 0 }
+    END { if (!ended) exit 1; printf "%.3f %.1f\n", t1 - t0, worst }
+  ' "$state/watch.txt"
+}
+
+# setup_download_once BYTES: one download in the running setup of a body that is no zip
+# archive, so the run ends with the general failure message; sets SETUP_S and ANSWER_MS.
+setup_download_once() {
+  local stage
+  rm -f "$TEMP_ARCHIVE"
+  start_watch "$IDLE_STATUS" && install_into "$INSTALL_DIR_WIN" && end_watch || return 1
+  msgbox_of "$SETUP_TITLE" 30000 || { echo "bench: no message box after the download" >&2; return 1; }
+  [ "$MSG_TEXT" = "$FAILED_TEXT" ] || { echo "bench: the download failed: $MSG_TEXT" >&2; return 1; }
+  drv answer "$SETUP_TITLE" "$IDOK" >/dev/null || return 1
+  [ "$(stat -c %s "$TEMP_ARCHIVE")" = "$1" ] || { echo "bench: archive of the wrong size" >&2; return 1; }
+  stage=$(span "$DOWNLOADING_STATUS") || { echo "bench: no download stage seen" >&2; return 1; }
+  read -r SETUP_S ANSWER_MS <<<"$stage"
+}
+
+# curl_once: curl fetches the package to the same disk; CURL_S is its transfer time.
+curl_once() {
+  rm -f "$state/curl.bin"
+  CURL_S=$(curl -fsS --noproxy '*' -o "$state/curl.bin" -w '%{time_total}' "$PACKAGE_URL") || return 1
+}
+
+# download_runs MIB N: N runs of the setup's download stage, each followed by curl's.
+download_runs() {
+  local body bytes run
+  body=$(random_body "$1") || return 1
+  bytes=$(stat -c %s "$body")
+  serve "$body"
+  for run in $(seq "$2"); do
+    setup_download_once "$bytes" && curl_once || return 1
+    cmp -s "$TEMP_ARCHIVE" "$body" || { echo "bench: the setup's archive differs" >&2; return 1; }
+    echo "download $1 $SETUP_S $CURL_S $ANSWER_MS" >>"$results"
+    step "download $1 MiB run $run: setup $SETUP_S s, curl $CURL_S s, longest answer $ANSWER_MS ms"
+  done
+}
+
+# wait_started SECONDS: until the product wrote started.log in the install folder.
+wait_started() {
+  local until=$((SECONDS + $1))
+  until [ -e "$INSTALL_DIR/started.log" ]; do
+    [ "$SECONDS" -lt "$until" ] || return 1
+    sleep 0.01
+  done
+}
+
+# setup_install_once: a whole install into INSTALL_DIR; sets WHOLE_S (from the click that
+# confirms the agreement, the user's last input, to the product's start), DL_S, EX_S and the
+# longest answers ANSWER_DL, ANSWER_EX and ANSWER_FINISH (the finishing steps, which run on
+# the dialog's thread after "파일 복사 완료").
+setup_install_once() {
+  local t0 t1 stage
+  forget_install "$INSTALL_DIR"
+  setup_start || return 1
+  start_watch "(gone)" || return 1  # no status says so: the watch ends with the window
+  press_install "$INSTALL_DIR_WIN" && drv wait-window "$AGREEMENT_TITLE" >/dev/null &&
+    drv check "$AGREEMENT_TITLE" "$IDC_AGREE_CHECK" 1 >/dev/null || return 1
+  t0=$(now)
+  drv click "$AGREEMENT_TITLE" "$IDOK" >/dev/null || return 1
+  wait_started 1200 || { echo "bench: the product did not start" >&2; return 1; }
+  t1=$(now)
+  end_watch || return 1
+  wait_exit "$SETUP_PID" 30 || { echo "bench: the setup did not end" >&2; return 1; }
+  SETUP_PID=
+  drv close "$PRODUCT_WINDOW" 10000 >/dev/null && drv wait-gone "$PRODUCT_WINDOW" >/dev/null || return 1
+  WHOLE_S=$(minus "$t1" "$t0")
+  stage=$(span "$DOWNLOADING_STATUS") || { echo "bench: no download stage seen" >&2; return 1; }
+  read -r DL_S ANSWER_DL <<<"$stage"
+  stage=$(span "$COPYING_PREFIX" prefix) || { echo "bench: no extraction stage seen" >&2; return 1; }
+  read -r EX_S ANSWER_EX <<<"$stage"
+  ANSWER_FINISH=$(awk '$3 == "(gone)" { print $2 }' "$state/watch.txt")
+}
+
+# native_install_once: curl then unzip -o -qq into an empty folder on the same disk; sets
+# NATIVE_S, CURL_S and UNZIP_S (wall clock, process starts included).
+native_install_once() {
+  local t0 t1 t2
+  rm -rf "$state/native" && mkdir -p "$state/native/out" || return 1
+  t0=$(now)
+  curl -fsS --noproxy '*' -o "$state/native/package.zip" "$PACKAGE_URL" || return 1
+  t1=$(now)
+  unzip -o -qq "$state/native/package.zip" -d "$state/native/out" || return 1
+  t2=$(now)
+  NATIVE_S=$(minus "$t2" "$t0") CURL_S=$(minus "$t1" "$t0") UNZIP_S=$(minus "$t2" "$t1")
+}
+
+# install_runs MIB N: N whole installs of the MIB package, each followed by curl + unzip. The
+# first run of a size checks that the setup extracted what unzip did.
+install_runs() {
+  local package run
+  package=$(package_for "$1") || return 1
+  serve "$package"
+  for run in $(seq "$2"); do
+    setup_install_once && native_install_once || return 1
+    if [ "$run" = 1 ]; then
+      diff -rq -x started.log "$INSTALL_DIR" "$state/native/out" >&2 ||
+        { echo "bench: the setup's files differ from unzip's" >&2; return 1; }
+    fi
+    echo "install $1 $WHOLE_S $NATIVE_S $DL_S $EX_S $UNZIP_S $CURL_S $ANSWER_DL $ANSWER_EX $ANSWER_FINISH" >>"$results"
+    step "install $1 MiB run $run: setup $WHOLE_S s (download $DL_S, extraction $EX_S)," \
+      "curl + unzip $NATIVE_S s (unzip $UNZIP_S); longest answers $ANSWER_DL / $ANSWER_EX / $ANSWER_FINISH ms"
+  done
+  forget_install "$INSTALL_DIR"
+}
+
+# read_counts KIND: the counting build's file, as "writes KIND STAGE STATUS PERCENT" lines.
+read_counts() {
+  local _
+  for _ in $(seq 100); do [ -s "$state/counts.txt" ] && break; sleep 0.05; done
+  tr -d '\r' <"$state/counts.txt" | sed -n "s/^\([a-z]*\) status=\([0-9]*\) percent=\([0-9]*\)$/writes $1 \1 \2 \3/p" \
+    >>"$results"
+  grep -q "^writes $1 " "$results" || { echo "bench: no counts from the counting build" >&2; return 1; }
+}
+
+# count_writes MIB: a download-only run of a MIB body and a whole install of the MIB package
+# with the counting build.
+count_writes() {
+  local body saved=$SETUP_EXE
+  export VELMORA_BENCH_COUNTS="Z:${state//\//\\}\\counts.txt"
+  body=$(random_body "$1") || return 1
+  serve "$body"
+  rm -f "$state/counts.txt"
+  SETUP_EXE=$COUNTING_EXE
+  setup_start && setup_download_once "$(stat -c %s "$body")" || return 1
+  setup_stop
+  read_counts download-only || return 1
+  serve "$(package_for "$1")" && rm -f "$state/counts.txt" || return 1
+  setup_install_once && read_counts install || return 1
+  SETUP_EXE=$saved
+  unset VELMORA_BENCH_COUNTS
+  forget_install "$INSTALL_DIR"
+}

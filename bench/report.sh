@@ -1,0 +1,86 @@
+# shellcheck shell=bash
+# The table of bench/run.sh, from the lines in $results (see measure.sh) and the size split of
+# bench/exe_size.sh. Sourced; call report.
+
+median() {
+  sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) { print "nan"; exit }
+    print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+# field KIND MIB N: field N of the KIND lines for MIB MiB, one a line.
+field() { awk -v k="$1" -v m="$2" -v n="$3" '$1 == k && $2 == m { print $n }' "$results"; }
+med() { field "$@" | median; }
+most() { awk -v k="$1" -v n="$2" '$1 == k && $n > v { v = $n } END { printf "%.1f", v }' "$results"; }
+count() { awk -v k="$1" -v m="$2" '$1 == k && $2 == m { n++ } END { print n + 0 }' "$results"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+per_mib() { awk -v s="$1" -v m="$2" 'BEGIN { printf "%.1f ms/MiB", s * 1000 / m }'; }
+kib() { awk -v b="$1" 'BEGIN { printf "%.1f KiB", b / 1024 }'; }
+row() { printf '%-2s %-44s %-18s %-22s %6s  %s\n' "$@"; }
+
+machine() {
+  local cpu ram
+  cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
+  ram=$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)
+  echo "$cpu, nproc $(nproc), $ram RAM; $(uname -sr); $(wine --version 2>/dev/null </dev/null)"
+}
+
+# writes KIND STAGE: "status N, percent N" of the counting build's KIND run.
+writes() {
+  awk -v k="$1" -v s="$2" '$1 == "writes" && $2 == k && $3 == s { printf "status %d, percent %d", $4, $5 }' "$results"
+}
+
+report_size() {
+  local sizes code rsrc
+  sizes=$(bash "$bench/exe_size.sh" "$build/velmora_setup.exe" "$build/velmora_setup.map") || return 1
+  code=$(awk '$1 == "code_data" { print $2 }' <<<"$sizes")
+  rsrc=$(awk '$1 == "rsrc" { print $2 }' <<<"$sizes")
+  row 1 "exe code + data (file without .rsrc)" "$(kib "$code")" "target 96.0 KiB" "$(ratio "$code" 98304)" "<= 1"
+  echo "   whole file $(kib "$(awk '$1 == "file" { print $2 }' <<<"$sizes")"), resources (.rsrc) $(kib "$rsrc"):"
+  awk '$1 == "resource" { s = $2; $1 = $2 = ""; sub(/^ +/, ""); printf "%s%s %.1f KiB", n++ ? ", " : "     ", $0, s / 1024 }
+       END { print "" }' <<<"$sizes"
+  echo "   code + data by origin (sections as linked, .bss left out):"
+  awk '$1 == "lib" { s = $2; $1 = $2 = ""; sub(/^ +/, ""); printf "%s%s %.1f KiB", n++ ? ", " : "     ", $0, s / 1024 }
+       END { print "" }' <<<"$sizes"
+  echo "   largest objects:"
+  awk '$1 == "object" && n < 6 { s = $2; $1 = $2 = ""; sub(/^ +/, ""); printf "%s%s %.1f KiB", n++ ? ", " : "     ", $0, s / 1024 }
+       END { print "" }' <<<"$sizes"
+  echo "   sections: $(awk '$1 == "section" { printf "%s%s %d", n++ ? ", " : "", $3, $2 }' <<<"$sizes") bytes"
+}
+
+report() {
+  local files mib dl_s curl_s ex_s unzip_s whole_s native_s
+  files=$(sed -n 's/^\([0-9]*\) files.*archive \([0-9]*\) bytes$/\1 files, archive \2 bytes/p' \
+    "$state/data/package-${MAIN}MiB.zip.txt" 2>/dev/null)
+  echo
+  echo "Velmora setup benchmark: bash bench/run.sh --size $size${setup_exe:+ --setup $setup_exe}"
+  echo "date: $started_at"
+  echo "machine: $(machine)"
+  echo "package of 3 and 4: $MAIN MiB in $files; the benchmark took $SECONDS s"
+  echo
+  row "" "measure" "setup" "comparison" "ratio" "target"
+  report_size
+  dl_s=$(med download "$MAIN" 3) curl_s=$(med download "$MAIN" 4)
+  row 2 "download $MAIN MiB, median of $(count download "$MAIN")" "$dl_s s" "curl $curl_s s" "$(ratio "$dl_s" "$curl_s")" "<= 1.25"
+  ex_s=$(med install "$MAIN" 6) unzip_s=$(med install "$MAIN" 7)
+  row 3 "extraction $MAIN MiB, median of $(count install "$MAIN")" "$ex_s s" "unzip $unzip_s s" "$(ratio "$ex_s" "$unzip_s")" "<= 1.25"
+  whole_s=$(med install "$MAIN" 3) native_s=$(med install "$MAIN" 4)
+  row 4 "whole install, median of $(count install "$MAIN")" "$whole_s s" "curl+unzip $native_s s" "$(ratio "$whole_s" "$native_s")" "<= 1.5"
+  echo "   (setup: agreement confirmed to product started; of it the download of the archive"
+  echo "    $(med install "$MAIN" 5) s, the extraction $ex_s s; curl $(med install "$MAIN" 8) s of curl+unzip)"
+  for mib in $GROWTH; do
+    dl_s=$(med download "$mib" 3) curl_s=$(med download "$mib" 4)
+    row 5 "download $mib MiB, median of $(count download "$mib")" "$(per_mib "$dl_s" "$mib")" \
+      "curl $(per_mib "$curl_s" "$mib")" "$(ratio "$dl_s" "$curl_s")" "linear"
+  done
+  for mib in $GROWTH; do
+    ex_s=$(med install "$mib" 6) unzip_s=$(med install "$mib" 7)
+    row 5 "extraction $mib MiB, median of $(count install "$mib")" "$(per_mib "$ex_s" "$mib")" \
+      "unzip $(per_mib "$unzip_s" "$mib")" "$(ratio "$ex_s" "$unzip_s")" "linear"
+  done
+  row 6 "control writes, download-only $MAIN MiB" "$(writes download-only download)" "" "" ""
+  row 6 "control writes, install of the $MAIN MiB package" "download: $(writes install download)" "" "" ""
+  row "" "" "extraction: $(writes install extraction)" "" "" ""
+  row "" "" "other: $(writes install other)" "" "" ""
+  row R "longest answer to WM_NULL, download stage" "$(most download 5) ms" "(max of all runs)" "" ""
+  row R "longest answer to WM_NULL, during a whole install" "download $(most install 9) ms" "extraction $(most install 10) ms" "" ""
+  row R "  and while the dialog thread finishes" "$(most install 11) ms" "" "" ""
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The benchmark's smoke run (bench/run.sh --size smoke): every measurement runs once on 1 and
+# 2 MiB, the setup's archive matches what nginx served, its extracted files match unzip's, and
+# the table comes out whole. No time is judged: a benchmark is not a test.
+set -uo pipefail
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+
+mkdir -p "$E2E_STATE"
+table=$(bash "$SOURCE_DIR/bench/run.sh" --size smoke --no-build 2>"$E2E_STATE/bench-smoke.log")
+rc=$?
+expect_eq "bench exit code" "$rc" 0
+[ "$rc" -eq 0 ] || tail -20 "$E2E_STATE/bench-smoke.log"
+
+rows=(
+  "1  exe code + data" "2  download 2 MiB" "3  extraction 2 MiB" "4  whole install"
+  "5  download 1 MiB" "5  extraction 2 MiB" "6  control writes, download-only"
+  "R  longest answer to WM_NULL, download stage"
+)
+for row in "${rows[@]}"; do
+  if grep -qF -- "$row" <<<"$table"; then _pass "row: $row"; else fail "no row \"$row\""; fi
+done
+# A figure that could not be measured shows as nan or an empty ratio.
+expect_eq "every figure measured" "$(grep -cE 'nan|  -  ' <<<"$table")" 0
+# 2 MiB of 4096-byte blocks, one write each, plus the cleared field and the last empty read.
+expect_eq "percentage writes of the download" "$(grep -o 'download-only 2 MiB *status 1, percent [0-9]*' <<<"$table" | grep -o '[0-9]*$')" 514
+finish
