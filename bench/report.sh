@@ -9,7 +9,11 @@ median() {
 # field KIND MIB N: field N of the KIND lines for MIB MiB, one a line.
 field() { awk -v k="$1" -v m="$2" -v n="$3" '$1 == k && $2 == m { print $n }' "$results"; }
 med() { field "$@" | median; }
-most() { awk -v k="$1" -v n="$2" '$1 == k && $n > v { v = $n } END { printf "%.1f", v }' "$results"; }
+# answers KIND N: "median / max" over all KIND runs of field N, the longest answer of a run.
+answers() {
+  printf '%s / %s ms' "$(awk -v k="$1" -v n="$2" '$1 == k { print $n }' "$results" | median)" \
+    "$(awk -v k="$1" -v n="$2" '$1 == k && $n > v { v = $n } END { printf "%.1f", v }' "$results")"
+}
 count() { awk -v k="$1" -v m="$2" '$1 == k && $2 == m { n++ } END { print n + 0 }' "$results"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 per_mib() { awk -v s="$1" -v m="$2" 'BEGIN { printf "%.1f ms/MiB", s * 1000 / m }'; }
@@ -80,7 +84,9 @@ report() {
   row 6 "control writes, install of the $MAIN MiB package" "download: $(writes install download)" "" "" ""
   row "" "" "extraction: $(writes install extraction)" "" "" ""
   row "" "" "other: $(writes install other)" "" "" ""
-  row R "longest answer to WM_NULL, download stage" "$(most download 5) ms" "(max of all runs)" "" ""
-  row R "longest answer to WM_NULL, during a whole install" "download $(most install 9) ms" "extraction $(most install 10) ms" "" ""
-  row R "  and while the dialog thread finishes" "$(most install 11) ms" "" "" ""
+  echo "   longest wait for an answer to WM_NULL in a run (median / max over all runs of all sizes):"
+  row R "download stage, download-only runs" "$(answers download 5)" "" "" ""
+  row R "download stage, whole installs" "$(answers install 9)" "" "" ""
+  row R "extraction stage, whole installs" "$(answers install 10)" "" "" ""
+  row R "finishing (on the dialog thread), installs" "$(answers install 11)" "" "" ""
 }
