@@ -2,14 +2,15 @@
 # The measurements of bench/run.sh; sourced after tests/e2e/lib.sh and install_state.sh.
 # Every run appends one line to $results; report turns them into the table.
 #
-# How a stage is timed: "uidriver watch" polls the status line every 5 ms and prints the wall
-# clock each time it shows a new text. A stage lasts from the first time its text is seen to
-# the first time another text is: the download from "파일 다운로드 중입니다." (written once the
-# response is accepted and the archive file made) to the next status (written only after the
-# archive is closed and the next stage began); the extraction from the first "복사 중... "
-# text (first block of the first entry) to "파일 복사 완료" (written after the last entry is
-# closed and the stage ended). Between polls the watch sends WM_NULL to the dialog and keeps
-# the longest answer: how long a click on Cancel would have waited.
+# How a stage is timed: "uidriver watch" reads the status line every 2 ms (GetWindowTextA,
+# which needs no answer from the dialog) and prints the wall clock each time it shows a new
+# text. A stage lasts from the first time its text is seen to the first time another text is:
+# the download from "파일 다운로드 중입니다." (written once the response is accepted and the
+# archive file made) to the next status (written only after the archive is closed and the next
+# stage began); the extraction from the first "복사 중... " text (first block of the first
+# entry) to "파일 복사 완료" (written after the last entry is closed and the stage ended).
+# Meanwhile the watch keeps one WM_NULL on its way to the dialog and records the longest wait
+# for its answer: how long a click on Cancel would have waited.
 
 # The install folder of the whole installs; INSTALL_DIR (its Linux path) is set once the
 # prefix is known: bench_places.
@@ -51,10 +52,14 @@ package_for() {
 # serve FILE: nginx answers the profile's package URL with FILE.
 serve() { ln -f "$1" "$www/update/velmora_direct.zip"; }
 
-# start_watch UNTIL: watches the setup's status line in the background into $state/watch.txt
-# until it shows UNTIL (or the setup goes); returns once the watch has seen the window.
+# start_watch NAME UNTIL: watches the setup's status line in the background into
+# $state/watch/NAME.txt (WATCH) until it shows UNTIL (or the setup goes); returns once the
+# watch has seen the window. The files stay for a look at a run's timeline.
 start_watch() {
-  local watch=$state/watch.txt _
+  local watch=$state/watch/$1.txt _
+  WATCH=$watch
+  shift
+  mkdir -p "$state/watch"
   : >"$watch"
   drv watch "$SETUP_TITLE" "$IDC_STATUS" "$1" 1200000 >"$watch" &
   WATCH_PID=$!
@@ -72,7 +77,7 @@ end_watch() {
   local rc=0
   wait "$WATCH_PID" || rc=$?
   WATCH_PID=
-  [ "$rc" -eq 0 ] || { echo "bench: the watch failed:" >&2; cat "$state/watch.txt" >&2; }
+  [ "$rc" -eq 0 ] || { echo "bench: the watch failed:" >&2; cat "$WATCH" >&2; }
   return "$rc"
 }
 
@@ -87,19 +92,19 @@ span() {
     started && !ended { if (answer > worst) worst = answer; if (!inside) { ended = 1; t1 = t } }
     ended && !told { told = 1; if (text == "(gone)") ended = 0 }
     END { if (!ended) exit 1; printf "%.3f %.1f\n", t1 - t0, worst }
-  ' "$state/watch.txt"
+  ' "$WATCH"
 }
 
-# setup_download_once BYTES: one download in the running setup of a body that is no zip
+# setup_download_once NAME BYTES: one download in the running setup of a body that is no zip
 # archive, so the run ends with the general failure message; sets SETUP_S and ANSWER_MS.
 setup_download_once() {
   local stage
   rm -f "$TEMP_ARCHIVE"
-  start_watch "$IDLE_STATUS" && install_into "$INSTALL_DIR_WIN" && end_watch || return 1
+  start_watch "$1" "$IDLE_STATUS" && install_into "$INSTALL_DIR_WIN" && end_watch || return 1
   msgbox_of "$SETUP_TITLE" 30000 || { echo "bench: no message box after the download" >&2; return 1; }
   [ "$MSG_TEXT" = "$FAILED_TEXT" ] || { echo "bench: the download failed: $MSG_TEXT" >&2; return 1; }
   drv answer "$SETUP_TITLE" "$IDOK" >/dev/null || return 1
-  [ "$(stat -c %s "$TEMP_ARCHIVE")" = "$1" ] || { echo "bench: archive of the wrong size" >&2; return 1; }
+  [ "$(stat -c %s "$TEMP_ARCHIVE")" = "$2" ] || { echo "bench: archive of the wrong size" >&2; return 1; }
   stage=$(span "$DOWNLOADING_STATUS") || { echo "bench: no download stage seen" >&2; return 1; }
   read -r SETUP_S ANSWER_MS <<<"$stage"
 }
@@ -117,7 +122,7 @@ download_runs() {
   bytes=$(stat -c %s "$body")
   serve "$body"
   for run in $(seq "$2"); do
-    setup_download_once "$bytes" && curl_once || return 1
+    setup_download_once "download-$1MiB-$run" "$bytes" && curl_once || return 1
     cmp -s "$TEMP_ARCHIVE" "$body" || { echo "bench: the setup's archive differs" >&2; return 1; }
     echo "download $1 $SETUP_S $CURL_S $ANSWER_MS" >>"$results"
     step "download $1 MiB run $run: setup $SETUP_S s, curl $CURL_S s, longest answer $ANSWER_MS ms"
@@ -133,7 +138,7 @@ wait_started() {
   done
 }
 
-# setup_install_once: a whole install into INSTALL_DIR; sets WHOLE_S (from the click that
+# setup_install_once NAME: a whole install into INSTALL_DIR; sets WHOLE_S (from the click that
 # confirms the agreement, the user's last input, to the product's start), DL_S, EX_S and the
 # longest answers ANSWER_DL, ANSWER_EX and ANSWER_FINISH (the finishing steps, which run on
 # the dialog's thread after "파일 복사 완료").
@@ -141,7 +146,7 @@ setup_install_once() {
   local t0 t1 stage
   forget_install "$INSTALL_DIR"
   setup_start || return 1
-  start_watch "(gone)" || return 1  # no status says so: the watch ends with the window
+  start_watch "$1" "(gone)" || return 1  # no status says so: the watch ends with the window
   press_install "$INSTALL_DIR_WIN" && drv wait-window "$AGREEMENT_TITLE" >/dev/null &&
     drv check "$AGREEMENT_TITLE" "$IDC_AGREE_CHECK" 1 >/dev/null || return 1
   t0=$(now)
@@ -157,7 +162,7 @@ setup_install_once() {
   read -r DL_S ANSWER_DL <<<"$stage"
   stage=$(span "$COPYING_PREFIX" prefix) || { echo "bench: no extraction stage seen" >&2; return 1; }
   read -r EX_S ANSWER_EX <<<"$stage"
-  ANSWER_FINISH=$(awk '$3 == "(gone)" { print $2 }' "$state/watch.txt")
+  ANSWER_FINISH=$(awk '$3 == "(gone)" { print $2 }' "$WATCH")
 }
 
 # native_install_once: curl then unzip -o -qq into an empty folder on the same disk; sets
@@ -180,7 +185,7 @@ install_runs() {
   package=$(package_for "$1") || return 1
   serve "$package"
   for run in $(seq "$2"); do
-    setup_install_once && native_install_once || return 1
+    setup_install_once "install-$1MiB-$run" && native_install_once || return 1
     if [ "$run" = 1 ]; then
       diff -rq -x started.log "$INSTALL_DIR" "$state/native/out" >&2 ||
         { echo "bench: the setup's files differ from unzip's" >&2; return 1; }
@@ -210,11 +215,11 @@ count_writes() {
   serve "$body"
   rm -f "$state/counts.txt"
   SETUP_EXE=$COUNTING_EXE
-  setup_start && setup_download_once "$(stat -c %s "$body")" || return 1
+  setup_start && setup_download_once "counting-download" "$(stat -c %s "$body")" || return 1
   setup_stop
   read_counts download-only || return 1
   serve "$(package_for "$1")" && rm -f "$state/counts.txt" || return 1
-  setup_install_once && read_counts install || return 1
+  setup_install_once counting-install && read_counts install || return 1
   SETUP_EXE=$saved
   unset VELMORA_BENCH_COUNTS
   forget_install "$INSTALL_DIR"

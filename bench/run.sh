@@ -65,6 +65,7 @@ www=$state/www
 results=$state/results.txt
 mkdir -p "$state/data" "$www/update"
 : >"$results"
+rm -rf "$state/watch"
 
 # A caller that prepared Wine (the test suite) keeps its environment; else it is ours.
 own_wine=0
