@@ -22,6 +22,9 @@ for row in "${rows[@]}"; do
 done
 # A figure that could not be measured shows as nan or an empty ratio.
 expect_eq "every figure measured" "$(grep -cE 'nan|  -  ' <<<"$table")" 0
-# 2 MiB of 4096-byte blocks, one write each, plus the cleared field and the last empty read.
-expect_eq "percentage writes of the download" "$(grep -o 'download-only 2 MiB *status 1, percent [0-9]*' <<<"$table" | grep -o '[0-9]*$')" 514
+# 2 MiB in 4096-byte blocks, a write after each read: 512 reads with data, the last empty read
+# and the cleared field; a short read now and then adds one.
+writes=$(grep -o 'download-only 2 MiB *status 1, percent [0-9]*' <<<"$table" | grep -o '[0-9]*$')
+if [ "${writes:-0}" -ge 514 ] && [ "$writes" -le 530 ]; then _pass "percentage writes of the download: $writes"
+else fail "percentage writes of the download: '$writes', expected 514 or a few more"; fi
 finish
