@@ -1,7 +1,9 @@
 # Tools of the benchmark (bench/run.sh), built with everything else: the test suite smoke-runs it.
 
-# The setup with its status and percentage writes counted (bench/control_writes.cpp).
-add_executable(velmora_setup_counting WIN32 ${ENTRY_SOURCES} bench/control_writes.cpp)
+# The setup with its status and percentage writes counted (bench/control_writes.cpp), and two
+# switches that tell what the percentage writes and the 4096-byte reads cost
+# (bench/control_writes.cpp, bench/read_ahead.cpp).
+add_executable(velmora_setup_counting WIN32 ${ENTRY_SOURCES} bench/control_writes.cpp bench/read_ahead.cpp)
 target_link_libraries(velmora_setup_counting PRIVATE setup_glue program_options)
 target_include_directories(velmora_setup_counting PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
 add_dependencies(velmora_setup_counting contract_text)

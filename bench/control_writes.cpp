@@ -7,6 +7,9 @@
 // At exit the counts go to the file named by VELMORA_BENCH_COUNTS (a Windows path), one line
 // per stage: "STAGE status=N percent=N". A percentage write counts for the stage whose status
 // text was written last: the download text, a "복사 중... " text, or anything else.
+//
+// With VELMORA_BENCH_SKIP_PERCENT=1 the percentage writes are counted but not passed on to
+// user32, so the benchmark can tell what they cost the program.
 #include <windows.h>
 
 #include <cstdio>
@@ -26,6 +29,7 @@ const char* const kStageNames[kStageCount] = {"other", "download", "extraction"}
 typedef BOOL(WINAPI* SetDlgItemTextFn)(HWND, int, LPCSTR);
 
 SetDlgItemTextFn g_real = nullptr;
+bool g_skipPercent = false;
 volatile LONG g_stage = kOther;
 volatile LONG g_status[kStageCount];
 volatile LONG g_percent[kStageCount];
@@ -43,6 +47,7 @@ BOOL WINAPI Count(HWND dialog, int id, LPCSTR text) {
         InterlockedIncrement(&g_status[g_stage]);
     } else if (id == IDC_PERCENT) {
         InterlockedIncrement(&g_percent[g_stage]);
+        if (g_skipPercent) return TRUE;
     }
     return g_real(dialog, id, text);
 }
@@ -53,6 +58,8 @@ struct Counter {
         // Through void(*)(), the generic function pointer, as FARPROC has no parameters.
         g_real = reinterpret_cast<SetDlgItemTextFn>(reinterpret_cast<void (*)()>(
             GetProcAddress(GetModuleHandleA("user32.dll"), "SetDlgItemTextA")));
+        const char* skip = getenv("VELMORA_BENCH_SKIP_PERCENT");
+        g_skipPercent = skip && strcmp(skip, "1") == 0;
     }
     ~Counter() {
         const char* path = getenv("VELMORA_BENCH_COUNTS");

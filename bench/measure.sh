@@ -224,3 +224,46 @@ count_writes() {
   unset VELMORA_BENCH_COUNTS
   forget_install "$INSTALL_DIR"
 }
+
+# What the described 4096-byte blocks and per-block percentage writes cost: the counting build
+# with its switches (bench/control_writes.cpp, bench/read_ahead.cpp), each variant against curl.
+COST_VARIANTS="described no-percent read-64k both"
+cost_switches() {
+  case $1 in
+    described) unset VELMORA_BENCH_SKIP_PERCENT VELMORA_BENCH_READ_AHEAD ;;
+    no-percent) export VELMORA_BENCH_SKIP_PERCENT=1; unset VELMORA_BENCH_READ_AHEAD ;;
+    read-64k) unset VELMORA_BENCH_SKIP_PERCENT; export VELMORA_BENCH_READ_AHEAD=65536 ;;
+    both) export VELMORA_BENCH_SKIP_PERCENT=1 VELMORA_BENCH_READ_AHEAD=65536 ;;
+  esac
+}
+
+# cost_runs MIB N: N download-only runs of each variant, and N whole installs with and without
+# the percentage writes (the extraction's side of their cost).
+cost_runs() {
+  local body bytes variant run saved=$SETUP_EXE
+  body=$(random_body "$1") || return 1
+  bytes=$(stat -c %s "$body")
+  SETUP_EXE=$COUNTING_EXE
+  for variant in $COST_VARIANTS; do
+    cost_switches "$variant"
+    serve "$body"
+    setup_start || return 1
+    for run in $(seq "$2"); do
+      setup_download_once "cost-$variant-$run" "$bytes" && curl_once || return 1
+      cmp -s "$TEMP_ARCHIVE" "$body" || { echo "bench: the $variant build's archive differs" >&2; return 1; }
+      echo "cost-download $variant $SETUP_S $CURL_S" >>"$results"
+      step "cost, download $1 MiB, $variant, run $run: setup $SETUP_S s, curl $CURL_S s"
+    done
+    setup_stop
+    [ "$variant" = described ] || [ "$variant" = no-percent ] || continue
+    serve "$(package_for "$1")" || return 1
+    for run in $(seq "$2"); do
+      setup_install_once "cost-install-$variant-$run" || return 1
+      echo "cost-extraction $variant $EX_S" >>"$results"
+      step "cost, extraction $1 MiB, $variant, run $run: $EX_S s"
+    done
+  done
+  cost_switches described
+  SETUP_EXE=$saved
+  forget_install "$INSTALL_DIR"
+}

@@ -1,0 +1,73 @@
+// Linked only into velmora_setup_counting.exe. With VELMORA_BENCH_READ_AHEAD=N (bytes) in the
+// environment, InternetReadFile reads N bytes at a time from WinInet and hands them to the
+// program in the pieces it asks for (4096 bytes in the download). The program's code stays as
+// it is; the benchmark compares the two to tell what reading in 4096-byte blocks costs.
+// Without the variable every call goes straight to WinInet.
+//
+// Like the counter of control_writes.cpp, this defines the import pointer
+// __imp__InternetReadFile@16 in an object linked before wininet's import library.
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+typedef BOOL(WINAPI* InternetReadFileFn)(HINTERNET, LPVOID, DWORD, LPDWORD);
+
+InternetReadFileFn g_real = nullptr;
+DWORD g_chunk = 0;  // 0: no read-ahead
+
+// One download runs at a time, on one thread: a single buffer, tied to its request handle.
+struct ReadAhead {
+    HINTERNET request = nullptr;
+    char* data = nullptr;
+    DWORD filled = 0;
+    DWORD served = 0;
+} g_ahead;
+
+// Serves |want| bytes from the buffer, refilling it from WinInet when it is empty. A refill
+// that reads 0 bytes is the end of the body, passed on as a 0-byte read.
+BOOL WINAPI ReadFromAhead(HINTERNET request, LPVOID buffer, DWORD want, LPDWORD read) {
+    if (g_ahead.request != request || g_ahead.served == g_ahead.filled) {
+        g_ahead.request = request;
+        g_ahead.filled = g_ahead.served = 0;
+        if (!g_real(request, g_ahead.data, g_chunk, &g_ahead.filled)) {
+            g_ahead.request = nullptr;
+            *read = 0;
+            return FALSE;
+        }
+    }
+    DWORD count = g_ahead.filled - g_ahead.served;
+    if (count > want) count = want;
+    memcpy(buffer, g_ahead.data + g_ahead.served, count);
+    g_ahead.served += count;
+    *read = count;
+    return TRUE;
+}
+
+BOOL WINAPI Read(HINTERNET request, LPVOID buffer, DWORD want, LPDWORD read) {
+    return g_chunk ? ReadFromAhead(request, buffer, want, read) : g_real(request, buffer, want, read);
+}
+
+// Resolves WinInet's function and reads the switch before the program starts.
+struct Setup {
+    Setup() {
+        // Through void(*)(), the generic function pointer, as FARPROC has no parameters.
+        g_real = reinterpret_cast<InternetReadFileFn>(reinterpret_cast<void (*)()>(
+            GetProcAddress(LoadLibraryA("wininet.dll"), "InternetReadFile")));
+        const char* chunk = getenv("VELMORA_BENCH_READ_AHEAD");
+        long bytes = chunk ? strtol(chunk, nullptr, 10) : 0;
+        if (bytes > 0) g_ahead.data = static_cast<char*>(malloc(static_cast<size_t>(bytes)));
+        if (g_ahead.data) g_chunk = static_cast<DWORD>(bytes);
+    }
+    ~Setup() { free(g_ahead.data); }
+} g_setup;
+
+}  // namespace
+
+extern "C" {
+extern InternetReadFileFn const g_readAheadImport __asm__("__imp__InternetReadFile@16");
+InternetReadFileFn const g_readAheadImport = Read;
+}
