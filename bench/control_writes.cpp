@@ -8,8 +8,10 @@
 // per stage: "STAGE status=N percent=N". A percentage write counts for the stage whose status
 // text was written last: the download text, a "복사 중... " text, or anything else.
 //
-// With VELMORA_BENCH_SKIP_PERCENT=1 the percentage writes are counted but not passed on to
-// user32, so the benchmark can tell what they cost the program.
+// Two switches let the benchmark tell what the writes cost the program: with
+// VELMORA_BENCH_SKIP_PERCENT=1 the percentage writes are counted but not passed on to user32;
+// with VELMORA_BENCH_SKIP_FILE_STATUS=1 neither are the extraction's status writes after its
+// first one (the benchmark times the stage from that first one).
 #include <windows.h>
 
 #include <cstdio>
@@ -30,6 +32,7 @@ typedef BOOL(WINAPI* SetDlgItemTextFn)(HWND, int, LPCSTR);
 
 SetDlgItemTextFn g_real = nullptr;
 bool g_skipPercent = false;
+bool g_skipFileStatus = false;
 volatile LONG g_stage = kOther;
 volatile LONG g_status[kStageCount];
 volatile LONG g_percent[kStageCount];
@@ -43,13 +46,20 @@ Stage StageOf(const char* status) {
 
 BOOL WINAPI Count(HWND dialog, int id, LPCSTR text) {
     if (id == IDC_STATUS) {
+        Stage previous = static_cast<Stage>(g_stage);
         g_stage = StageOf(text);
         InterlockedIncrement(&g_status[g_stage]);
+        if (g_skipFileStatus && previous == kExtraction && g_stage == kExtraction) return TRUE;
     } else if (id == IDC_PERCENT) {
         InterlockedIncrement(&g_percent[g_stage]);
         if (g_skipPercent) return TRUE;
     }
     return g_real(dialog, id, text);
+}
+
+bool SwitchedOn(const char* name) {
+    const char* value = getenv(name);
+    return value && strcmp(value, "1") == 0;
 }
 
 // Resolves user32's function before the program starts and reports when it ends.
@@ -58,8 +68,8 @@ struct Counter {
         // Through void(*)(), the generic function pointer, as FARPROC has no parameters.
         g_real = reinterpret_cast<SetDlgItemTextFn>(reinterpret_cast<void (*)()>(
             GetProcAddress(GetModuleHandleA("user32.dll"), "SetDlgItemTextA")));
-        const char* skip = getenv("VELMORA_BENCH_SKIP_PERCENT");
-        g_skipPercent = skip && strcmp(skip, "1") == 0;
+        g_skipPercent = SwitchedOn("VELMORA_BENCH_SKIP_PERCENT");
+        g_skipFileStatus = SwitchedOn("VELMORA_BENCH_SKIP_FILE_STATUS");
     }
     ~Counter() {
         const char* path = getenv("VELMORA_BENCH_COUNTS");

@@ -227,26 +227,28 @@ count_writes() {
 
 # What the described 4096-byte blocks and per-block percentage writes cost: the counting build
 # with its switches (bench/control_writes.cpp, bench/read_ahead.cpp), each variant against curl.
+# "quiet" leaves the extraction only its first status write: what the control writes cost there.
 COST_VARIANTS="described no-percent read-64k both"
 cost_switches() {
+  unset VELMORA_BENCH_SKIP_PERCENT VELMORA_BENCH_READ_AHEAD VELMORA_BENCH_SKIP_FILE_STATUS
   case $1 in
-    described) unset VELMORA_BENCH_SKIP_PERCENT VELMORA_BENCH_READ_AHEAD ;;
-    no-percent) export VELMORA_BENCH_SKIP_PERCENT=1; unset VELMORA_BENCH_READ_AHEAD ;;
-    read-64k) unset VELMORA_BENCH_SKIP_PERCENT; export VELMORA_BENCH_READ_AHEAD=65536 ;;
+    no-percent) export VELMORA_BENCH_SKIP_PERCENT=1 ;;
+    read-64k) export VELMORA_BENCH_READ_AHEAD=65536 ;;
     both) export VELMORA_BENCH_SKIP_PERCENT=1 VELMORA_BENCH_READ_AHEAD=65536 ;;
+    quiet) export VELMORA_BENCH_SKIP_PERCENT=1 VELMORA_BENCH_SKIP_FILE_STATUS=1 ;;
   esac
 }
 
-# cost_runs MIB N: N download-only runs of each variant, and N whole installs with and without
-# the percentage writes (the extraction's side of their cost).
+# cost_runs MIB N: N download-only runs of each variant, and N whole installs as described and
+# quiet (the extraction's side).
 cost_runs() {
   local body bytes variant run saved=$SETUP_EXE
   body=$(random_body "$1") || return 1
   bytes=$(stat -c %s "$body")
   SETUP_EXE=$COUNTING_EXE
+  serve "$body"
   for variant in $COST_VARIANTS; do
     cost_switches "$variant"
-    serve "$body"
     setup_start || return 1
     for run in $(seq "$2"); do
       setup_download_once "cost-$variant-$run" "$bytes" && curl_once || return 1
@@ -255,8 +257,10 @@ cost_runs() {
       step "cost, download $1 MiB, $variant, run $run: setup $SETUP_S s, curl $CURL_S s"
     done
     setup_stop
-    [ "$variant" = described ] || [ "$variant" = no-percent ] || continue
-    serve "$(package_for "$1")" || return 1
+  done
+  serve "$(package_for "$1")" || return 1
+  for variant in described quiet; do
+    cost_switches "$variant"
     for run in $(seq "$2"); do
       setup_install_once "cost-install-$variant-$run" || return 1
       echo "cost-extraction $variant $EX_S" >>"$results"
