@@ -115,15 +115,20 @@ curl_once() {
   CURL_S=$(curl -fsS --noproxy '*' -o "$state/curl.bin" -w '%{time_total}' "$PACKAGE_URL") || return 1
 }
 
+# download_checked NAME BODY: one download of BODY in the running setup and one by curl; the
+# setup's archive must be BODY byte for byte.
+download_checked() {
+  setup_download_once "$1" "$(stat -c %s "$2")" && curl_once || return 1
+  cmp -s "$TEMP_ARCHIVE" "$2" || { echo "bench: the setup's archive differs ($1)" >&2; return 1; }
+}
+
 # download_runs MIB N: N runs of the setup's download stage, each followed by curl's.
 download_runs() {
-  local body bytes run
+  local body run
   body=$(random_body "$1") || return 1
-  bytes=$(stat -c %s "$body")
   serve "$body"
   for run in $(seq "$2"); do
-    setup_download_once "download-$1MiB-$run" "$bytes" && curl_once || return 1
-    cmp -s "$TEMP_ARCHIVE" "$body" || { echo "bench: the setup's archive differs" >&2; return 1; }
+    download_checked "download-$1MiB-$run" "$body" || return 1
     echo "download $1 $SETUP_S $CURL_S $ANSWER_MS" >>"$results"
     step "download $1 MiB run $run: setup $SETUP_S s, curl $CURL_S s, longest answer $ANSWER_MS ms"
   done
@@ -242,17 +247,15 @@ cost_switches() {
 # cost_runs MIB N: N download-only runs of each variant, and N whole installs as described and
 # quiet (the extraction's side).
 cost_runs() {
-  local body bytes variant run saved=$SETUP_EXE
+  local body variant run saved=$SETUP_EXE
   body=$(random_body "$1") || return 1
-  bytes=$(stat -c %s "$body")
   SETUP_EXE=$COUNTING_EXE
   serve "$body"
   for variant in $COST_VARIANTS; do
     cost_switches "$variant"
     setup_start || return 1
     for run in $(seq "$2"); do
-      setup_download_once "cost-$variant-$run" "$bytes" && curl_once || return 1
-      cmp -s "$TEMP_ARCHIVE" "$body" || { echo "bench: the $variant build's archive differs" >&2; return 1; }
+      download_checked "cost-$variant-$run" "$body" || return 1
       echo "cost-download $variant $SETUP_S $CURL_S" >>"$results"
       step "cost, download $1 MiB, $variant, run $run: setup $SETUP_S s, curl $CURL_S s"
     done
