@@ -232,24 +232,33 @@ slow_server() {
   expect_completes "slow" "$dir"
 }
 
+# cancel_during NAME STATUS QUESTION ARCHIVE ANSWER: an install with Cancel pressed once the
+# status line shows STATUS; the question must be QUESTION and is answered ANSWER (No: the install
+# completes; Yes: the abort message, the temporary archive ARCHIVE, nothing outside the folder).
+# Returns 0 only when a retry is due: the Yes case went as expected so far.
+cancel_during() {
+  local name=$1
+  start_external
+  install_into "$DIR_TEXT" || fail "$name: install not started"
+  drv wait-text "$SETUP_TITLE" $IDC_STATUS "$2" 30000 >/dev/null || fail "$name: no status \"$2\""
+  drv click "$SETUP_TITLE" $IDCANCEL >/dev/null
+  msgbox_of "$SETUP_TITLE" || { fail "$name: no question"; return 1; }
+  expect_eq "$name: question" "$MSG_TEXT" "$3"
+  if [ "$5" = No ]; then
+    drv answer "$SETUP_TITLE" $IDNO >/dev/null
+    expect_completes "$name, No" "$dir"
+    return 1
+  fi
+  drv answer "$SETUP_TITLE" $IDYES >/dev/null
+  expect_messages "$name, Yes" "$ABORTED_TEXT"
+  expect_archive "$name, Yes" "$4"
+  expect_nothing_outside "$name, Yes" "$dir"
+}
+
 # cancel_download ANSWER: Cancel while the body trickles in, the question answered.
 cancel_download() {
   serve "$PACKAGE" --mode slow --slow-bytes 2000 --slow-delay-ms 100
-  start_external
-  install_into "$DIR_TEXT" || fail "cancel download: install not started"
-  drv wait-text "$SETUP_TITLE" $IDC_STATUS "$DOWNLOADING_STATUS" >/dev/null || fail "no download status"
-  drv click "$SETUP_TITLE" $IDCANCEL >/dev/null
-  msgbox_of "$SETUP_TITLE" || { fail "cancel download: no question"; return; }
-  expect_eq "cancel download: question" "$MSG_TEXT" "$CANCEL_QUESTION"
-  if [ "$1" = No ]; then
-    drv answer "$SETUP_TITLE" $IDNO >/dev/null
-    expect_completes "cancel download, No" "$dir"
-    return
-  fi
-  drv answer "$SETUP_TITLE" $IDYES >/dev/null
-  expect_messages "cancel download, Yes" "$ABORTED_TEXT"
-  expect_archive "cancel download, Yes" absent
-  expect_nothing_outside "cancel download, Yes" "$dir"
+  cancel_during "cancel download" "$DOWNLOADING_STATUS" "$CANCEL_QUESTION" absent "$1" || return 0
   fault_mode ok
   retry "cancel download, Yes"
 }
@@ -257,21 +266,7 @@ cancel_download() {
 # cancel_extraction ANSWER: Cancel while the large entry is written, the question answered.
 cancel_extraction() {
   serve "$BOMB"
-  start_external
-  install_into "$DIR_TEXT" || fail "cancel extraction: install not started"
-  drv wait-text "$SETUP_TITLE" $IDC_STATUS "$ZEROS_STATUS" 30000 >/dev/null || fail "no extraction status"
-  drv click "$SETUP_TITLE" $IDCANCEL >/dev/null
-  msgbox_of "$SETUP_TITLE" || { fail "cancel extraction: no question"; return; }
-  expect_eq "cancel extraction: question" "$MSG_TEXT" "$EXTRACT_QUESTION"
-  if [ "$1" = No ]; then
-    drv answer "$SETUP_TITLE" $IDNO >/dev/null
-    expect_completes "cancel extraction, No" "$dir"
-    return
-  fi
-  drv answer "$SETUP_TITLE" $IDYES >/dev/null
-  expect_messages "cancel extraction, Yes" "$ABORTED_TEXT"
-  expect_archive "cancel extraction, Yes" present
-  expect_nothing_outside "cancel extraction, Yes" "$dir"
+  cancel_during "cancel extraction" "$ZEROS_STATUS" "$EXTRACT_QUESTION" present "$1" || return 0
   serve "$PACKAGE"
   retry "cancel extraction, Yes"
 }
