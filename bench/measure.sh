@@ -56,18 +56,14 @@ serve() { ln -f "$1" "$www/update/velmora_direct.zip"; }
 # $state/watch/NAME.txt (WATCH) until it shows UNTIL (or the setup goes); returns once the
 # watch has seen the window. The files stay for a look at a run's timeline.
 start_watch() {
-  local watch=$state/watch/$1.txt _
+  local watch=$state/watch/$1.txt
   WATCH=$watch
   shift
   mkdir -p "$state/watch"
   : >"$watch"
   drv watch "$SETUP_TITLE" "$IDC_STATUS" "$1" 1200000 >"$watch" &
   WATCH_PID=$!
-  for _ in $(seq 1000); do
-    [ -s "$watch" ] && return 0
-    kill -0 "$WATCH_PID" 2>/dev/null || break
-    sleep 0.01
-  done
+  wait_ready "$WATCH_PID" 1000 0.01 test -s "$watch" && return 0
   echo "bench: the watch did not start" >&2
   return 1
 }

@@ -61,6 +61,19 @@ _xvfb_usable() {
   fi
 }
 
+# wait_ready PID TRIES PAUSE TEST...: runs TEST every PAUSE seconds, at most TRIES times, while
+# the process PID that should make it true lives; succeeds as soon as TEST does.
+wait_ready() {
+  local pid=$1 tries=$2 pause=$3 _
+  shift 3
+  for _ in $(seq "$tries"); do
+    "$@" && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep "$pause"
+  done
+  return 1
+}
+
 # xvfb_start: keeps a usable DISPLAY, else starts Xvfb on a free display in :91..:120.
 xvfb_start() {
   if [ -n "${XVFB_PID:-}" ] && kill -0 "$XVFB_PID" 2>/dev/null; then return 0; fi
@@ -70,15 +83,11 @@ xvfb_start() {
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
     XVFB_PID=$!
-    for _ in $(seq 50); do
-      if [ -S "/tmp/.X11-unix/X$n" ]; then
-        export DISPLAY=":$n"
-        return 0
-      fi
-      kill -0 "$XVFB_PID" 2>/dev/null || break  # lost a race for this number: try the next
-      sleep 0.1
-    done
-    xvfb_stop
+    if wait_ready "$XVFB_PID" 50 0.1 test -S "/tmp/.X11-unix/X$n"; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    xvfb_stop  # it may have lost a race for this number: try the next
   done
   echo "xvfb_start: no free display" >&2
   return 1

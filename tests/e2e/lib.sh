@@ -220,7 +220,7 @@ nginx_stop() {
 # mode ok; FAULT_LOG lists the requests that reached it. Reach it with "/axs:L $FAULT_URL A".
 FAULT_URL=http://127.0.0.2/update/p.zip
 fault_start() {
-  local body=$1 _
+  local body=$1
   shift
   mkdir -p "$E2E_STATE"
   FAULT_LOG=$E2E_STATE/fault.log
@@ -228,11 +228,7 @@ fault_start() {
   "${FAULT_SERVER:?FAULT_SERVER not set}" --body "$body" --log "$FAULT_LOG" --addr 127.0.0.2 \
     --max-seconds 300 "$@" </dev/null >"$E2E_STATE/fault.out" 2>&1 &
   FAULT_PID=$!
-  for _ in $(seq 50); do
-    grep -q '^ready' "$E2E_STATE/fault.out" && return 0
-    kill -0 "$FAULT_PID" 2>/dev/null || break
-    sleep 0.1
-  done
+  wait_ready "$FAULT_PID" 50 0.1 grep -q '^ready' "$E2E_STATE/fault.out" && return 0
   cat "$E2E_STATE/fault.out" >&2
   return 1
 }
