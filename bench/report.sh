@@ -94,7 +94,8 @@ report() {
 
 # The C rows: the counting build's switches against the program as described (cost_runs).
 report_costs() {
-  local variant label s c described no_percent both writes
+  local variant label c writes
+  local -A s  # the setup's median seconds by variant
   echo "   what the described 4096-byte download blocks and per-block percentage writes cost"
   echo "   (counting build, $MAIN MiB, median of $(count cost-extraction described) each):"
   for variant in $COST_VARIANTS; do
@@ -104,14 +105,12 @@ report_costs() {
       read-64k) label="  64 KiB reads, handed out 4096 at a time" ;;
       both) label="  both" ;;
     esac
-    s=$(med cost-download "$variant" 3) c=$(med cost-download "$variant" 4)
-    row C "$label" "$s s" "curl $c s" "$(ratio "$s" "$c")" "<= 1.25"
+    s[$variant]=$(med cost-download "$variant" 3) c=$(med cost-download "$variant" 4)
+    row C "$label" "${s[$variant]} s" "curl $c s" "$(ratio "${s[$variant]}" "$c")" "<= 1.25"
   done
-  described=$(med cost-download described 3) no_percent=$(med cost-download no-percent 3)
-  both=$(med cost-download both 3)
   writes=$(awk '$1 == "writes" && $2 == "download-only" && $3 == "download" { print $5 }' "$results")
   # The two interact: while every block waits for its write, faster reads gain little.
-  awk -v d="$described" -v p="$no_percent" -v b="$both" -v n="$writes" 'BEGIN {
+  awk -v d="${s[described]}" -v p="${s[no-percent]}" -v b="${s[both]}" -v n="$writes" 'BEGIN {
     printf "   the %d percentage writes cost %.3f s (%.3f ms each); without them, reading 4096 bytes\n",
       n, d - p, (n > 0 ? (d - p) * 1000 / n : 0)
     printf "   at a time costs %.3f s more than reading 64 KiB\n", p - b }'
