@@ -1,12 +1,12 @@
 // Linked only into velmora_setup_counting.exe, the benchmark's copy of the setup: it counts the
 // program's writes to the status line and the percentage field, and leaves the program's code
-// as it is. Every call of SetDlgItemTextA goes through the import pointer
-// __imp__SetDlgItemTextA@12; defining that pointer here, in an object linked before user32's
-// import library, sends the calls to Count, which forwards them to user32.
+// as it is. Every call of SetDlgItemTextA goes through its import pointer; defining that
+// pointer here (bench/counting_build.h) sends the calls to Count, which forwards them to user32.
 //
 // At exit the counts go to the file named by VELMORA_BENCH_COUNTS (a Windows path), one line
-// per stage: "STAGE status=N percent=N". A percentage write counts for the stage whose status
-// text was written last: the download text, a "복사 중... " text, or anything else.
+// per stage, "STAGE status=N percent=N shown_status=N shown_percent=N" (the shown ones were
+// passed on to user32), and "wininet reads=N". A percentage write counts for the stage whose
+// status text was written last: the download text, a "복사 중... " text, or anything else.
 //
 // Two switches let the benchmark tell what the writes cost the program: with
 // VELMORA_BENCH_SKIP_PERCENT=1 the percentage writes are counted but not passed on to user32;
@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench/counting_build.h"
 #include "res/resource.h"
 
 namespace {
@@ -36,6 +37,8 @@ bool g_skipFileStatus = false;
 volatile LONG g_stage = kOther;
 volatile LONG g_status[kStageCount];
 volatile LONG g_percent[kStageCount];
+volatile LONG g_shownStatus[kStageCount];
+volatile LONG g_shownPercent[kStageCount];
 
 Stage StageOf(const char* status) {
     if (!status) return kOther;
@@ -50,9 +53,11 @@ BOOL WINAPI Count(HWND dialog, int id, LPCSTR text) {
         g_stage = StageOf(text);
         InterlockedIncrement(&g_status[g_stage]);
         if (g_skipFileStatus && previous == kExtraction && g_stage == kExtraction) return TRUE;
+        InterlockedIncrement(&g_shownStatus[g_stage]);
     } else if (id == IDC_PERCENT) {
         InterlockedIncrement(&g_percent[g_stage]);
         if (g_skipPercent) return TRUE;
+        InterlockedIncrement(&g_shownPercent[g_stage]);
     }
     return g_real(dialog, id, text);
 }
@@ -76,7 +81,10 @@ struct Counter {
         FILE* file = path ? fopen(path, "w") : nullptr;
         if (!file) return;
         for (int stage = 0; stage < kStageCount; ++stage)
-            fprintf(file, "%s status=%ld percent=%ld\n", kStageNames[stage], g_status[stage], g_percent[stage]);
+            fprintf(file, "%s status=%ld percent=%ld shown_status=%ld shown_percent=%ld\n",
+                    kStageNames[stage], g_status[stage], g_percent[stage], g_shownStatus[stage],
+                    g_shownPercent[stage]);
+        fprintf(file, "wininet reads=%ld\n", g_benchWinInetReads);
         fclose(file);
     }
 } g_counter;
@@ -84,6 +92,6 @@ struct Counter {
 }  // namespace
 
 extern "C" {
-extern SetDlgItemTextFn const g_countingImport __asm__("__imp__SetDlgItemTextA@12");
+extern SetDlgItemTextFn const g_countingImport __asm__(COUNTING_IMPORT_POINTER(SetDlgItemTextA, 12));
 SetDlgItemTextFn const g_countingImport = Count;
 }

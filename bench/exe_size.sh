@@ -9,7 +9,7 @@
 set -euo pipefail
 exe=${1:?EXE}
 map=${2:?MAP}
-objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+objdump=${OBJDUMP:-objdump}  # the host's reads both i386 and x86-64 images
 
 # mawk has no strtonum: hex("0x1a,") is 26 (what follows the digits is ignored).
 HEX='function hex(s,   i, d, v) { sub(/^0x/, "", s); s = tolower(s); v = 0

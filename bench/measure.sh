@@ -198,23 +198,29 @@ install_runs() {
   forget_install "$INSTALL_DIR"
 }
 
-# read_counts KIND: the counting build's file, as "writes KIND STAGE STATUS PERCENT" lines.
+# read_counts KIND: the counting build's file, as "writes KIND STAGE STATUS PERCENT
+# SHOWN_STATUS SHOWN_PERCENT" lines and a "reads KIND WININET_READS" line.
 read_counts() {
   local _
   for _ in $(seq 100); do [ -s "$state/counts.txt" ] && break; sleep 0.05; done
-  tr -d '\r' <"$state/counts.txt" | sed -n "s/^\([a-z]*\) status=\([0-9]*\) percent=\([0-9]*\)$/writes $1 \1 \2 \3/p" \
-    >>"$results"
+  tr -d '\r' <"$state/counts.txt" | sed -n -e "s/^\([a-z]*\) status=\([0-9]*\) percent=\([0-9]*\) shown_status=\([0-9]*\) shown_percent=\([0-9]*\)$/writes $1 \1 \2 \3 \4 \5/p" \
+    -e "s/^wininet reads=\([0-9]*\)$/reads $1 \1/p" >>"$results"
   grep -q "^writes $1 " "$results" || { echo "bench: no counts from the counting build" >&2; return 1; }
+}
+
+# counting KIND: the counting build keeps its counts of the next run for read_counts KIND.
+counting() {
+  export VELMORA_BENCH_COUNTS="Z:${state//\//\\}\\counts.txt"
+  rm -f "$state/counts.txt"
 }
 
 # count_writes MIB: a download-only run of a MIB body and a whole install of the MIB package
 # with the counting build.
 count_writes() {
   local body saved=$SETUP_EXE
-  export VELMORA_BENCH_COUNTS="Z:${state//\//\\}\\counts.txt"
   body=$(random_body "$1") || return 1
   serve "$body"
-  rm -f "$state/counts.txt"
+  counting
   SETUP_EXE=$COUNTING_EXE
   setup_start && setup_download_once "counting-download" "$(stat -c %s "$body")" || return 1
   setup_stop
@@ -240,8 +246,9 @@ cost_switches() {
   esac
 }
 
-# cost_runs MIB N: N download-only runs of each variant, and N whole installs as described and
-# quiet (the extraction's side).
+# cost_runs MIB N: N download-only runs of each variant, and N whole installs as designed and
+# quiet (the extraction's side). The counts of each variant ("cost-VARIANT") show that its
+# switches took effect.
 cost_runs() {
   local body variant run saved=$SETUP_EXE
   body=$(random_body "$1") || return 1
@@ -249,6 +256,7 @@ cost_runs() {
   serve "$body"
   for variant in $COST_VARIANTS; do
     cost_switches "$variant"
+    counting
     setup_start || return 1
     for run in $(seq "$2"); do
       download_checked "cost-$variant-$run" "$body" || return 1
@@ -256,17 +264,21 @@ cost_runs() {
       step "cost, download $1 MiB, $variant, run $run: setup $SETUP_S s, curl $CURL_S s"
     done
     setup_stop
+    read_counts "cost-$variant" || return 1
   done
   serve "$(package_for "$1")" || return 1
   for variant in described quiet; do
     cost_switches "$variant"
     for run in $(seq "$2"); do
+      counting
       setup_install_once "cost-install-$variant-$run" || return 1
+      [ "$run" = 1 ] && { read_counts "cost-install-$variant" || return 1; }
       echo "cost-extraction $variant $EX_S" >>"$results"
       step "cost, extraction $1 MiB, $variant, run $run: $EX_S s"
     done
   done
   cost_switches described
+  unset VELMORA_BENCH_COUNTS
   SETUP_EXE=$saved
   forget_install "$INSTALL_DIR"
 }

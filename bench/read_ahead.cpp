@@ -4,19 +4,29 @@
 // it is; the benchmark compares the two to tell what reading in 4096-byte blocks costs.
 // Without the variable every call goes straight to WinInet.
 //
-// Like the counter of control_writes.cpp, this defines the import pointer
-// __imp__InternetReadFile@16 in an object linked before wininet's import library.
+// Like the counter of control_writes.cpp, this defines InternetReadFile's import pointer in an
+// object linked before wininet's import library (bench/counting_build.h), and counts the reads
+// that reach WinInet.
 #include <windows.h>
 #include <wininet.h>
 
 #include <cstdlib>
 #include <cstring>
 
+#include "bench/counting_build.h"
+
+volatile LONG g_benchWinInetReads = 0;
+
 namespace {
 
 typedef BOOL(WINAPI* InternetReadFileFn)(HINTERNET, LPVOID, DWORD, LPDWORD);
 
-InternetReadFileFn g_real = nullptr;
+InternetReadFileFn g_wininetRead = nullptr;
+
+BOOL WINAPI ReadFromWinInet(HINTERNET request, LPVOID buffer, DWORD want, LPDWORD read) {
+    InterlockedIncrement(&g_benchWinInetReads);
+    return g_wininetRead(request, buffer, want, read);
+}
 DWORD g_chunk = 0;  // 0: no read-ahead
 
 // One download runs at a time, on one thread: a single buffer, tied to its request handle.
@@ -33,7 +43,7 @@ BOOL WINAPI ReadFromAhead(HINTERNET request, LPVOID buffer, DWORD want, LPDWORD 
     if (g_ahead.request != request || g_ahead.served == g_ahead.filled) {
         g_ahead.request = request;
         g_ahead.filled = g_ahead.served = 0;
-        if (!g_real(request, g_ahead.data, g_chunk, &g_ahead.filled)) {
+        if (!ReadFromWinInet(request, g_ahead.data, g_chunk, &g_ahead.filled)) {
             g_ahead.request = nullptr;
             *read = 0;
             return FALSE;
@@ -48,14 +58,14 @@ BOOL WINAPI ReadFromAhead(HINTERNET request, LPVOID buffer, DWORD want, LPDWORD 
 }
 
 BOOL WINAPI Read(HINTERNET request, LPVOID buffer, DWORD want, LPDWORD read) {
-    return g_chunk ? ReadFromAhead(request, buffer, want, read) : g_real(request, buffer, want, read);
+    return g_chunk ? ReadFromAhead(request, buffer, want, read) : ReadFromWinInet(request, buffer, want, read);
 }
 
 // Resolves WinInet's function and reads the switch before the program starts.
 struct Setup {
     Setup() {
         // Through void(*)(), the generic function pointer, as FARPROC has no parameters.
-        g_real = reinterpret_cast<InternetReadFileFn>(reinterpret_cast<void (*)()>(
+        g_wininetRead = reinterpret_cast<InternetReadFileFn>(reinterpret_cast<void (*)()>(
             GetProcAddress(LoadLibraryA("wininet.dll"), "InternetReadFile")));
         const char* chunk = getenv("VELMORA_BENCH_READ_AHEAD");
         long bytes = chunk ? strtol(chunk, nullptr, 10) : 0;
@@ -68,6 +78,6 @@ struct Setup {
 }  // namespace
 
 extern "C" {
-extern InternetReadFileFn const g_readAheadImport __asm__("__imp__InternetReadFile@16");
+extern InternetReadFileFn const g_readAheadImport __asm__(COUNTING_IMPORT_POINTER(InternetReadFile, 16));
 InternetReadFileFn const g_readAheadImport = Read;
 }

@@ -24,7 +24,7 @@ machine() {
   local cpu ram
   cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
   ram=$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)
-  echo "$cpu, nproc $(nproc), $ram RAM; $(uname -sr); $(wine --version 2>/dev/null </dev/null)"
+  echo "$cpu, nproc $(nproc), $ram RAM; $(uname -sr); $(wine_run --version 2>/dev/null </dev/null)"
 }
 
 # writes KIND STAGE: "status N, percent N" of the counting build's KIND run.
@@ -58,6 +58,7 @@ report() {
   echo "Velmora setup benchmark: bash bench/run.sh --size $size${setup_exe:+ --setup $setup_exe}"
   echo "date: $started_at"
   echo "machine: $(machine)"
+  echo "build: $BENCH_BUILD_NAME; host: $(wine_host_runs_32bit && echo runs || echo 'cannot run') 32-bit code"
   echo "package of 3 and 4: $MAIN MiB in $files; the benchmark took $SECONDS s"
   echo
   row "" "measure" "setup" "comparison" "ratio" "target"

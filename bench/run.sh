@@ -3,33 +3,46 @@
 # on this machine, each figure measured in the same run as its comparison. Prints a table;
 # bench/RESULTS.md keeps one with the machine it ran on.
 #
-#   flock /tmp/velmora-port80.lock bash bench/run.sh [--size smoke|small|full] [--runs N] [--no-build] [--setup EXE]
+#   flock /tmp/velmora-port80.lock bash bench/run.sh [--size smoke|small|full] [--runs N] [--no-build]
+#                                                   [--build DIR] [--setup EXE]
 #
 #   smoke  2 MiB, one run of each (seconds; the test suite runs it)
 #   small  100 MiB, 5 runs of each, growth 10 and 100 MiB (the default)
 #   full   as small, and growth up to 400 MiB
 #   --runs N     N runs at 100 MiB instead of 5
-#   --no-build   use the build as it is (build/windows)
+#   --no-build   use the build as it is
+#   --build DIR  the build folder to measure: build/windows (the shipped 32-bit build) or
+#                build/windows-x64; by default the one this host runs (32-bit where it can)
 #   --setup EXE  time another build of the setup (its name needs a "_" before the ".exe")
 #
 # nginx serves the packages on 127.0.0.1:80, so hold the port-80 lock. Scratch space, the
-# generated packages included, is build/windows/bench (about 2 GB for --size full).
+# generated packages included, is <build>/bench (about 2 GB for --size full).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build/windows
 bench=$root/bench
+# shellcheck source=scripts/wine-env.sh
+. "$root/scripts/wine-env.sh"
+wine_choose_build
 
-size=small build_first=1 setup_exe='' runs=''
-usage() { sed -n '6,14p' "$0" >&2; exit 2; }
+size=small build_first=1 setup_exe='' runs='' build=$root/$WINDOWS_BUILD
+usage() { sed -n '6,17p' "$0" >&2; exit 2; }
 while [ $# -gt 0 ]; do
   case $1 in
     --size) size=${2:-}; shift 2 || usage ;;
     --runs) runs=${2:-}; shift 2 || usage ;;
     --no-build) build_first=0; shift ;;
+    --build) build=$(cd "${2:-}" 2>/dev/null && pwd) || usage; shift 2 ;;
     --setup) setup_exe=${2:-}; shift 2 || usage ;;
     *) usage ;;
   esac
 done
+# The build's bitness picks the Wine loader; its name says which preset made it.
+case $(basename "$build") in
+  windows) preset=windows SETUP_WINE_BITS=32 ;;
+  windows-x64) preset=windows-x64 SETUP_WINE_BITS=64 ;;
+  *) echo "bench: --build must be build/windows or build/windows-x64" >&2; exit 2 ;;
+esac
+export SETUP_WINE_BITS BENCH_BUILD_NAME="$SETUP_WINE_BITS-bit build ($(basename "$build"))"
 case $size in
   smoke) MAIN=2 RUNS=1 GROWTH="1 2" ;;
   small) MAIN=100 RUNS=5 GROWTH="10 100" ;;
@@ -39,8 +52,8 @@ esac
 if [ -n "$runs" ]; then [[ $runs =~ ^[1-9][0-9]*$ ]] && RUNS=$runs || usage; fi
 
 if [ "$build_first" = 1 ]; then
-  (cd "$root" && cmake --preset windows >/dev/null &&
-    cmake --build --preset windows --target velmora_setup uidriver sample_package bench_tools) >&2 ||
+  (cd "$root" && cmake --preset "$preset" >/dev/null &&
+    cmake --build --preset "$preset" --target velmora_setup uidriver sample_package bench_tools) >&2 ||
     { echo "bench: build failed" >&2; exit 1; }
 fi
 export SETUP_EXE=${setup_exe:-$build/velmora_setup.exe} UIDRIVER=$build/uidriver.exe
@@ -71,7 +84,7 @@ rm -rf "$state/watch"
 own_wine=0
 if [ -z "${WINEPREFIX:-}" ]; then
   own_wine=1
-  xvfb_start && wine_env_setup "$build/wine" || { echo "bench: no Wine environment" >&2; exit 1; }
+  xvfb_start && wine_env_setup "$root/build/windows/wine" || { echo "bench: no Wine environment" >&2; exit 1; }
 fi
 cleanup() {
   setup_stop

@@ -1,6 +1,16 @@
 # Windows build: velmora_setup.exe, the tests that run under Wine, and the
 # end-to-end scenarios that drive the real program.
 
+# The shipped program is 32-bit; a 64-bit build of the same sources runs the Windows-side tests
+# on hosts that run no 32-bit code. Scripts and tests start each with its own Wine loader.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(SETUP_BITS 64)
+    set(SETUP_MANIFEST_ARCH amd64)  # Windows refuses an x64 program whose manifest says X86
+else()
+    set(SETUP_BITS 32)
+    set(SETUP_MANIFEST_ARCH X86)
+endif()
+
 # Every Windows program we build runs on a bare Windows: statically linked.
 target_compile_definitions(project_options INTERFACE
     WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
@@ -49,6 +59,7 @@ add_custom_command(
     DEPENDS "${PROFILE_DIR}/contract.txt" "${CMAKE_SOURCE_DIR}/scripts/convert-contract.sh"
     COMMENT "Converting the agreement text to CP949")
 add_custom_target(contract_text DEPENDS "${RES_BUILD_DIR}/contract.cp949.txt")
+configure_file(res/app.manifest.in "${RES_BUILD_DIR}/app.manifest" @ONLY)
 
 add_executable(velmora_setup WIN32 ${ENTRY_SOURCES})
 target_link_libraries(velmora_setup PRIVATE setup_glue program_options)
@@ -56,7 +67,7 @@ target_link_options(velmora_setup PRIVATE -s -Wl,-Map=${CMAKE_BINARY_DIR}/velmor
 target_include_directories(velmora_setup PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
 add_dependencies(velmora_setup contract_text)
 set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS
-    "${PROFILE_DIR}/banner.bmp;${PROFILE_DIR}/app.ico;${PROFILE_DIR}/profile_values.h;${RES_BUILD_DIR}/contract.cp949.txt;${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
+    "${PROFILE_DIR}/banner.bmp;${PROFILE_DIR}/app.ico;${PROFILE_DIR}/profile_values.h;${RES_BUILD_DIR}/contract.cp949.txt;${RES_BUILD_DIR}/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
 
 include(cmake/windows_tests.cmake)
 include(sample/sample.cmake)

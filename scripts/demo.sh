@@ -4,18 +4,22 @@
 # With a display you click through the setup yourself. Without one, the demo
 # runs it on a virtual display, drives it through every step and saves a
 # screenshot of each into demo-output/.
+# It runs the shipped 32-bit build where this host runs 32-bit code, else the 64-bit build of
+# the same sources (SETUP_FORCE_X64=1 forces that).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 out="$root/demo-output"
-build="$root/build/windows"
 
 bash scripts/install-deps.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows
-
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
+wine_choose_build
+echo "demo: running the ${WINE_BUILD_LINE#Windows tests: }"
+build="$root/$WINDOWS_BUILD"
+cmake --preset "$WINDOWS_PRESET" >/dev/null
+cmake --build --preset "$WINDOWS_PRESET"
+
 # shellcheck source=tests/e2e/lib.sh
 UIDRIVER="$build/uidriver.exe" SETUP_EXE="$build/velmora_setup.exe" BUILD_DIR="$build" SOURCE_DIR="$root"
 export UIDRIVER SETUP_EXE BUILD_DIR SOURCE_DIR
@@ -28,7 +32,7 @@ cleanup() {
 }
 trap cleanup EXIT
 xvfb_start
-wine_env_setup "$build/wine"
+wine_env_setup "$root/build/windows/wine"
 
 # The demo package: the sample package with a media file added, served slowly enough
 # that the download and the extraction can be seen (and photographed).
@@ -46,7 +50,7 @@ PACKAGE_SERVER_LIMIT_RATE=${PACKAGE_SERVER_LIMIT_RATE:-8m} \
 
 if [ "$headless" = 0 ]; then
   echo "demo: the setup is open on your display; the product starts when it is done."
-  wine "$SETUP_EXE" </dev/null >/dev/null 2>&1
+  wine_run "$SETUP_EXE" </dev/null >/dev/null 2>&1
   exit 0
 fi
 

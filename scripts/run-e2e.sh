@@ -3,19 +3,24 @@
 # current Windows build, for a quick loop while developing:
 #   scripts/run-e2e.sh startup agreement
 #   SETUP_PROFILE=testkit scripts/run-e2e.sh data_folder   (the build/testkit build)
+# The build is the one the test command would run here: build/windows where this host runs
+# 32-bit code, else the 64-bit build (build/windows-x64, build/testkit-x64).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export SETUP_PROFILE=${SETUP_PROFILE:-velmora}
+# shellcheck source=scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+wine_choose_build
+echo "$WINE_BUILD_LINE"
 if [ "$SETUP_PROFILE" = velmora ]; then
-  build="$root/build/windows" scenarios="$root/tests/e2e" preset=windows
-else
-  build="$root/build/$SETUP_PROFILE" scenarios="$root/tests/e2e/$SETUP_PROFILE" preset=windows-$SETUP_PROFILE
+  scenarios="$root/tests/e2e" preset=$WINDOWS_PRESET build=$root/$WINDOWS_BUILD
+else  # the test-only profile, the only other one with scenarios
+  scenarios="$root/tests/e2e/$SETUP_PROFILE" preset=$TESTKIT_PRESET build=$root/$TESTKIT_BUILD
 fi
 export SETUP_EXE="$build/velmora_setup.exe" UIDRIVER="$build/uidriver.exe"
 export FAULT_SERVER="$build/host/fault_server" SOURCE_DIR="$root" BUILD_DIR="$build"
+export OFFLINE_SENSAPI="$build/offline/sensapi.dll"
 [ -f "$SETUP_EXE" ] || { echo "build first: cmake --preset $preset && cmake --build --preset $preset" >&2; exit 2; }
-# shellcheck source=scripts/wine-env.sh
-source "$root/scripts/wine-env.sh"
 xvfb_start
 # One prefix for every profile, as in the test command.
 wine_env_setup "$root/build/windows/wine"

@@ -1,10 +1,49 @@
 # shellcheck shell=bash
 # Private Wine prefix and headless X display for the demo and the tests.
-# Source it, then: xvfb_start; wine_env_setup DIR; ...; wine_env_stop (e.g. in an EXIT trap).
-# Every function is quiet, safe to call twice and under set -eu, and returns non-zero only when
-# it could not do its job.
+# Source it, then: wine_choose_build; xvfb_start; wine_env_setup DIR; ...; wine_env_stop (e.g.
+# in an EXIT trap). Every function is quiet, safe to call twice and under set -eu, and returns
+# non-zero only when it could not do its job.
 
 WINE_ENV_DLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+WINE_RUN="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-run.sh"
+
+# wine_run PROGRAM ARGS...: PROGRAM under Wine with the loader of the build under test
+# (SETUP_WINE_BITS); see scripts/wine-run.sh. To start one in the background, start "$WINE_RUN"
+# itself: then $! is Wine's own process (the script execs it), which a kill reaches.
+wine_run() {
+  "$WINE_RUN" "$@"
+}
+
+# wine_host_runs_32bit: true when this host can run 32-bit code under Wine. Some kernels have
+# their 32-bit emulation switched off; there Debian's 32-bit loader itself fails to start
+# ("Exec format error"), and so would every 32-bit Windows program.
+wine_host_runs_32bit() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version </dev/null >/dev/null 2>&1
+}
+
+# wine_choose_build: decides once which Windows build the Wine tiers run, and says so in
+# WINE_BUILD_LINE. Sets SETUP_WINE_BITS (exported: every later Wine start follows it), and the
+# presets and build folders (relative to the source tree) of the Velmora and the test-only
+# profile's builds: WINDOWS_PRESET, WINDOWS_BUILD, TESTKIT_PRESET, TESTKIT_BUILD. The shipped 32-bit build where the host runs 32-bit code;
+# else, or with SETUP_FORCE_X64=1, the 64-bit build of the same sources.
+wine_choose_build() {
+  if [ "${SETUP_FORCE_X64:-0}" = 1 ]; then
+    SETUP_WINE_BITS=64 WINE_BUILD_WHY="SETUP_FORCE_X64=1"
+  elif wine_host_runs_32bit; then
+    SETUP_WINE_BITS=32 WINE_BUILD_WHY="this host runs 32-bit code"
+  else
+    SETUP_WINE_BITS=64 WINE_BUILD_WHY="this host cannot run 32-bit code"
+  fi
+  export SETUP_WINE_BITS
+  if [ "$SETUP_WINE_BITS" = 64 ]; then
+    WINDOWS_PRESET=windows-x64 WINDOWS_BUILD=build/windows-x64
+    TESTKIT_PRESET=windows-x64-testkit TESTKIT_BUILD=build/testkit-x64
+  else
+    WINDOWS_PRESET=windows WINDOWS_BUILD=build/windows
+    TESTKIT_PRESET=windows-testkit TESTKIT_BUILD=build/testkit
+  fi
+  WINE_BUILD_LINE="Windows tests: $SETUP_WINE_BITS-bit build ($WINE_BUILD_WHY)"
+}
 
 # Runs a Wine tool detached from our stdio: Wine's services inherit it and would keep a
 # caller's pipe (ctest's, a $(...) capture) open for as long as they live.
@@ -27,8 +66,8 @@ _wine_env_real_dirs() {
 }
 
 _wine_env_init_prefix() {
-  _wine_quiet wineboot -i || return 1
-  _wine_quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || return 1
+  _wine_quiet wine_run wineboot.exe -i || return 1
+  _wine_quiet wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || return 1
   _wine_env_real_dirs || return 1
   # The server started by wineboot is not persistent; let it end so the warm-up starts one.
   _wine_quiet wineserver -w || true
@@ -48,7 +87,7 @@ wine_env_setup() {
     _wine_env_init_prefix || { echo "wine_env_setup: cannot create $WINEPREFIX" >&2; return 1; }
   fi
   _wine_quiet wineserver -p || true  # fails harmlessly when a server already runs for the prefix
-  _wine_quiet wine cmd /c exit
+  _wine_quiet wine_run cmd /c exit
 }
 
 _xvfb_usable() {

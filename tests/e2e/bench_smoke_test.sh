@@ -7,7 +7,7 @@ set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
 mkdir -p "$E2E_STATE"
-table=$(bash "$SOURCE_DIR/bench/run.sh" --size smoke --no-build 2>"$E2E_STATE/bench-smoke.log")
+table=$(bash "$SOURCE_DIR/bench/run.sh" --size smoke --no-build --build "$BUILD_DIR" 2>"$E2E_STATE/bench-smoke.log")
 rc=$?
 expect_eq "bench exit code" "$rc" 0
 [ "$rc" -eq 0 ] || tail -20 "$E2E_STATE/bench-smoke.log"
@@ -28,4 +28,18 @@ expect_eq "every figure measured" "$(grep -cE 'nan|  -  ' <<<"$table")" 0
 writes=$(grep -o 'download-only 2 MiB *status 1, percent [0-9]*' <<<"$table" | grep -o '[0-9]*$')
 if [ "${writes:-0}" -ge 514 ] && [ "$writes" -le 530 ]; then _pass "percentage writes of the download: $writes"
 else fail "percentage writes of the download: '$writes', expected 514 or a few more"; fi
+
+# Each switch of the counting build takes effect, in this build's bitness too.
+results=$BUILD_DIR/bench/results.txt
+# count KIND STAGE FIELD: a count of the counting build's KIND run (FIELD 4 status, 5 percent,
+# 6 shown status, 7 shown percent).
+count() { awk -v k="$1" -v s="$2" -v f="$3" '$1 == "writes" && $2 == k && $3 == s { print $f }' "$results"; }
+reads() { awk -v k="$1" '$1 == "reads" && $2 == k { print $3 }' "$results"; }
+expect_eq "percentage writes shown as designed" "$(count cost-described download 7)" "$(count cost-described download 5)"
+expect_eq "no percentage write shown with the switch" "$(count cost-no-percent download 7)" 0
+expect_ok test "$(count cost-no-percent download 5)" -gt 0
+expect_ok test "$(reads cost-read-64k)" -gt 0
+expect_ok test "$(($(reads cost-read-64k) * 8))" -lt "$(reads cost-described)"
+expect_eq "the extraction shows only its first status write" "$(count cost-install-quiet extraction 6)" 1
+expect_ok test "$(count cost-install-described extraction 6)" -gt 1
 finish

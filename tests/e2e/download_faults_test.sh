@@ -40,7 +40,7 @@ expect_download_failure "short after a download"
 # the write fails instead), so the archive's writes fall short in the middle of the body.
 setup_stop
 fault_mode ok
-(trap '' XFSZ && ulimit -f 64 && exec wine "$SETUP_EXE" "/axs:L $FAULT_URL A") </dev/null >/dev/null 2>&1 &
+(trap '' XFSZ && ulimit -f 64 && exec "$WINE_RUN" "$SETUP_EXE" "/axs:L $FAULT_URL A") </dev/null >/dev/null 2>&1 &
 SETUP_PID=$!
 drv wait-window "$SETUP_TITLE" 20000 >/dev/null || fail "limited setup did not start"
 install_into "$E2E_DIR" || fail "disk full: install not started"

@@ -11,8 +11,7 @@ rm -f "$TEMP_ARCHIVE"
 offline=$E2E_STATE/offline
 mkdir -p "$offline"
 cp "$SETUP_EXE" "$offline/velmora_setup.exe"
-i686-w64-mingw32-gcc -shared -Wl,--kill-at -o "$offline/sensapi.dll" \
-  "$(dirname "$0")/offline_sensapi.c" || { fail "cannot build the offline sensapi.dll"; finish; }
+cp "${OFFLINE_SENSAPI:?}" "$offline/sensapi.dll" || { fail "no stand-in sensapi.dll"; finish; }
 fault_start "$body" || { fail "fault server did not start"; finish; }
 trap 'setup_stop; servers_stop' EXIT
 

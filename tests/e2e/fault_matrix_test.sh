@@ -22,7 +22,7 @@ CAPACITY_TEXT='설치할 드라이브(저장장치)에 여유공간이 부족하
 EXTRACT_QUESTION="설치를 중단하겠습니까?"
 find_temp_archive || { fail "no temporary folder"; finish; }
 STANDARD_TEMP_ARCHIVE=$TEMP_ARCHIVE
-TEMP_FOLDER_TEXT=$(wine cmd /c echo %TMP% </dev/null 2>/dev/null | tr -d '\r')
+TEMP_FOLDER_TEXT=$(wine_run cmd /c echo %TMP% </dev/null 2>/dev/null | tr -d '\r')
 
 mounts=()
 cleanup() {
@@ -30,7 +30,7 @@ cleanup() {
   drv close "$PRODUCT_WINDOW" 1000 >/dev/null 2>&1 || true
   [ -n "${HOLDER_PID:-}" ] && kill "$HOLDER_PID" 2>/dev/null
   servers_stop
-  wine reg add 'HKCU\Environment' /v TMP /d "$TEMP_FOLDER_TEXT" /f </dev/null >/dev/null 2>&1
+  wine_run reg add 'HKCU\Environment' /v TMP /d "$TEMP_FOLDER_TEXT" /f </dev/null >/dev/null 2>&1
   local m
   for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
   rm -f "$WINEPREFIX/dosdevices/r:" "$WINEPREFIX/dosdevices/t:" "$WINEPREFIX/dosdevices/u:"
@@ -302,9 +302,9 @@ cancel_between_stages() {
 full_disk_download() {
   map_drive t tiny-temp size=32k || return
   serve "$PACKAGE"
-  wine reg add 'HKCU\Environment' /v TMP /d 'T:\' /f </dev/null >/dev/null 2>&1
+  wine_run reg add 'HKCU\Environment' /v TMP /d 'T:\' /f </dev/null >/dev/null 2>&1
   start_external
-  wine reg add 'HKCU\Environment' /v TMP /d "$TEMP_FOLDER_TEXT" /f </dev/null >/dev/null 2>&1
+  wine_run reg add 'HKCU\Environment' /v TMP /d "$TEMP_FOLDER_TEXT" /f </dev/null >/dev/null 2>&1
   TEMP_ARCHIVE=$drives/tiny-temp/_tansetup_.zip
   install_into "$DIR_TEXT" || fail "full temp drive: install not started"
   expect_messages "full temp drive" "$DOWNLOAD_FAILED_TEXT" "$FAILED_TEXT"
@@ -370,7 +370,7 @@ locked_target() {
   serve "$PACKAGE"
   mkdir -p "$dir"
   printf 'older version' >"$dir/$PRODUCT_EXE"
-  wine "$UIDRIVER" hold-file "${DIR_TEXT}$PRODUCT_EXE" 120000 </dev/null >"$state/hold.out" 2>&1 &
+  "$WINE_RUN" "$UIDRIVER" hold-file "${DIR_TEXT}$PRODUCT_EXE" 120000 </dev/null >"$state/hold.out" 2>&1 &
   HOLDER_PID=$!
   local _
   for _ in $(seq 50); do grep -q held "$state/hold.out" && break; sleep 0.1; done
@@ -389,7 +389,7 @@ locked_target() {
 
 # second_start WHAT: another start of the setup now; prints its pid.
 second_start() {
-  wine "$SETUP_EXE" </dev/null >/dev/null 2>&1 &
+  "$WINE_RUN" "$SETUP_EXE" </dev/null >/dev/null 2>&1 &
   echo $!
 }
 

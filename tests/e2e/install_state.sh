@@ -28,11 +28,15 @@ user_dir() {
 desktop_dir() { echo "$(user_dir)/Desktop"; }
 group_dir() { echo "$(user_dir)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/$GROUP_NAME"; }
 
-# entry_values: the uninstall entry as the 32-bit registry view shows it, UTF-8, one
+# The registry view the build under test writes: a 32-bit program's HKLM\Software is the 32-bit
+# view (Wow6432Node), a 64-bit program's the native one.
+REG_VIEW="/reg:${SETUP_WINE_BITS:-32}"
+
+# entry_values: the uninstall entry as the program's registry view shows it, UTF-8, one
 # "NAME TYPE DATA" line per value; fails when there is no entry.
 entry_values() {
   local out
-  out=$(wine reg query "$ENTRY_KEY" /reg:32 </dev/null 2>/dev/null) || return 1
+  out=$(wine_run reg query "$ENTRY_KEY" "$REG_VIEW" </dev/null 2>/dev/null) || return 1
   iconv -f CP949 -t UTF-8 <<<"$out" | tr -d '\r' | sed -n 's/^ \{4\}\([^ ]*\) \{4\}\(REG_[A-Z_]*\) \{4\}/\1 \2 /p'
 }
 
@@ -67,7 +71,7 @@ forget_install() {
   local user
   user=$(user_dir) || return 1
   rm -rf "${1:?}" "$user/Desktop/$PRODUCT_LINK" "$user/Desktop/$PRODUCT_URL_FILE" "$(group_dir)"
-  wine reg delete "$ENTRY_KEY" /reg:32 /f </dev/null >/dev/null 2>&1 || true
+  wine_run reg delete "$ENTRY_KEY" "$REG_VIEW" /f </dev/null >/dev/null 2>&1 || true
 }
 
 # uninstall_and_check DIR_WIN DIR: runs the uninstaller in DIR_WIN (DIR as a Linux path),

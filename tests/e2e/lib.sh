@@ -11,7 +11,7 @@ E2E_FAILED=0
 
 # drv ARGS...: one uidriver command; prints its UTF-8 output, returns its exit code.
 drv() {
-  wine "${UIDRIVER:?UIDRIVER not set}" "$@" </dev/null
+  wine_run "${UIDRIVER:?UIDRIVER not set}" "$@" </dev/null
 }
 
 _pass() {
@@ -59,7 +59,7 @@ finish() {
 # Output goes to PROGRAM_LOG when set.
 # shellcheck disable=SC2034  # PROGRAM_PID is for the scenario script
 start_program() {
-  wine "$@" </dev/null >>"${PROGRAM_LOG:-/dev/null}" 2>&1 &
+  "$WINE_RUN" "$@" </dev/null >>"${PROGRAM_LOG:-/dev/null}" 2>&1 &
   PROGRAM_PID=$!
 }
 
@@ -183,7 +183,7 @@ E2E_STATE=${BUILD_DIR:?BUILD_DIR not set}/e2e-state
 # C:\users\<user>\Temp under Debian's Wine 8).
 find_temp_archive() {
   local folder
-  folder=$(wine cmd /c echo %TMP% </dev/null 2>/dev/null | tr -d '\r') || return 1
+  folder=$(wine_run cmd /c echo %TMP% </dev/null 2>/dev/null | tr -d '\r') || return 1
   folder=${folder#?:}
   TEMP_ARCHIVE="$WINEPREFIX/drive_c${folder//\\//}/$TEMP_ARCHIVE_NAME"
 }

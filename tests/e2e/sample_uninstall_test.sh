@@ -16,8 +16,8 @@ unzip -q -o "$package" -d "$dir" || { fail "cannot unpack $package"; finish; }
 for link in "$(desktop_dir)/$PRODUCT_LINK" "$(group_dir)/$PRODUCT_LINK" "$(group_dir)/$UNINST_LINK"; do
   printf 'link' >"$link"
 done
-wine reg add "$ENTRY_KEY" /v DisplayName /t REG_SZ /d Velmora /reg:32 /f </dev/null >/dev/null 2>&1
-wine reg add "$ENTRY_KEY" /v UninstallString /t REG_SZ /d "${win_dir}$UNINST_EXE" /reg:32 /f \
+wine_run reg add "$ENTRY_KEY" /v DisplayName /t REG_SZ /d Velmora "$REG_VIEW" /f </dev/null >/dev/null 2>&1
+wine_run reg add "$ENTRY_KEY" /v UninstallString /t REG_SZ /d "${win_dir}$UNINST_EXE" "$REG_VIEW" /f \
   </dev/null >/dev/null 2>&1
 printf 'cwd=C:\\Velmora Uninstall\targs=\r\n' >"$dir/started.log"
 
