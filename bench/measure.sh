@@ -232,10 +232,10 @@ count_writes() {
   forget_install "$INSTALL_DIR"
 }
 
-# What the described 4096-byte blocks and per-block percentage writes cost: the counting build
+# What the 4096-byte download blocks and the per-block percentage write cost: the counting build
 # with its switches (bench/control_writes.cpp, bench/read_ahead.cpp), each variant against curl.
 # "quiet" leaves the extraction only its first status write: what the control writes cost there.
-COST_VARIANTS="described no-percent read-64k both"
+COST_VARIANTS="designed no-percent read-64k both"
 cost_switches() {
   unset VELMORA_BENCH_SKIP_PERCENT VELMORA_BENCH_READ_AHEAD VELMORA_BENCH_SKIP_FILE_STATUS
   case $1 in
@@ -267,7 +267,7 @@ cost_runs() {
     read_counts "cost-$variant" || return 1
   done
   serve "$(package_for "$1")" || return 1
-  for variant in described quiet; do
+  for variant in designed quiet; do
     cost_switches "$variant"
     for run in $(seq "$2"); do
       counting
@@ -277,7 +277,7 @@ cost_runs() {
       step "cost, extraction $1 MiB, $variant, run $run: $EX_S s"
     done
   done
-  cost_switches described
+  cost_switches designed
   unset VELMORA_BENCH_COUNTS
   SETUP_EXE=$saved
   forget_install "$INSTALL_DIR"

@@ -93,15 +93,15 @@ report() {
   report_costs
 }
 
-# The C rows: the counting build's switches against the program as described (cost_runs).
+# The C rows: the counting build's switches against the program as designed (cost_runs).
 report_costs() {
   local variant label c writes
   local -A s  # the setup's median seconds by variant
-  echo "   what the described 4096-byte download blocks and per-block percentage writes cost"
-  echo "   (counting build, $MAIN MiB, median of $(count cost-extraction described) each):"
+  echo "   what the 4096-byte download blocks and the per-block percentage write cost"
+  echo "   (counting build, $MAIN MiB, median of $(count cost-extraction designed) each):"
   for variant in $COST_VARIANTS; do
     case $variant in
-      described) label="download as described" ;;
+      designed) label="download as designed" ;;
       no-percent) label="  percentage writes not shown" ;;
       read-64k) label="  64 KiB reads, handed out 4096 at a time" ;;
       both) label="  both" ;;
@@ -111,10 +111,10 @@ report_costs() {
   done
   writes=$(awk '$1 == "writes" && $2 == "download-only" && $3 == "download" { print $5 }' "$results")
   # The two interact: while every block waits for its write, faster reads gain little.
-  awk -v d="${s[described]}" -v p="${s[no-percent]}" -v b="${s[both]}" -v n="$writes" 'BEGIN {
+  awk -v d="${s[designed]}" -v p="${s[no-percent]}" -v b="${s[both]}" -v n="$writes" 'BEGIN {
     printf "   the %d percentage writes cost %.3f s (%.3f ms each); without them, reading 4096 bytes\n",
       n, d - p, (n > 0 ? (d - p) * 1000 / n : 0)
     printf "   at a time costs %.3f s more than reading 64 KiB\n", p - b }'
-  row C "extraction as described" "$(med cost-extraction described 3) s" "" "" ""
+  row C "extraction as designed" "$(med cost-extraction designed 3) s" "" "" ""
   row C "  only its first status write shown" "$(med cost-extraction quiet 3) s" "" "" ""
 }

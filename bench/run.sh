@@ -122,7 +122,7 @@ done
 step "control writes: the counting build"
 count_writes "$MAIN" || { echo "bench: counting run failed" >&2; exit 1; }
 
-# What the described block size and per-block percentage writes cost.
+# What the 4096-byte download blocks and the per-block percentage write cost.
 step "costs: the counting build with its switches"
 cost_runs "$MAIN" "$((RUNS < 3 ? RUNS : 3))" || { echo "bench: cost run failed" >&2; exit 1; }
 

@@ -44,7 +44,7 @@ target_compile_options(minizip PRIVATE -Os -ffunction-sections -fdata-sections
 target_link_libraries(minizip PUBLIC ZLIB::ZLIB)
 
 # The glue: everything but the entry, so the Windows-side tests can link it.
-add_library(setup_glue STATIC ${GLUE_SOURCES})
+add_library(setup_glue STATIC ${GLUE_SOURCES} ${ARCHIVE_SOURCES})
 target_include_directories(setup_glue PUBLIC "${PROFILE_DIR}")
 target_link_libraries(setup_glue PUBLIC setup_core minizip
     wininet shell32 ole32 uuid advapi32 user32 gdi32 kernel32 PRIVATE program_options)

@@ -145,17 +145,16 @@ int ExtractAllEntries(unzFile zip) {
 }
 
 int ExtractCurrentEntry(unzFile zip) {
-    unz_file_info info;
-    char name[kEntryPathCapacity];
-    int result = unzGetCurrentFileInfo(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0);
+    ArchiveEntry entry;
+    int result = ReadCurrentEntry(zip, &entry);  // a name that does not fit is refused here
     if (result != UNZ_OK) return result;
-    BeginFile(name, info.uncompressed_size);
+    BeginFile(entry.name, entry.uncompressedSize);
 
-    // Refused before anything of the entry is written: a name cut to its
-    // buffer, one that leads out of the install folder, a target too long.
+    // Refused before anything of the entry is written: a name that leads out of the install
+    // folder, a target too long.
     char target[kEntryPathCapacity];
-    if (info.size_filename >= sizeof name || !IsEntryNameContained(name) ||
-        !ComposeEntryTarget(g_szInstallDir, name, target, sizeof target))
+    if (!IsEntryNameContained(entry.name) ||
+        !ComposeEntryTarget(g_szInstallDir, entry.name, target, sizeof target))
         return UNZ_UNSAFENAME;
 
     if (*LeafOf(target) == '\0') {
@@ -164,7 +163,7 @@ int ExtractCurrentEntry(unzFile zip) {
     }
 
     // minizip built without bzip2 would copy such an entry raw and unchecked.
-    if (info.compression_method != 0 && info.compression_method != Z_DEFLATED) return UNZ_BADZIPFILE;
+    if (entry.compressionMethod != 0 && entry.compressionMethod != Z_DEFLATED) return UNZ_BADZIPFILE;
 
     CopyBlock block;
     if (!block.get()) return UNZ_INTERNALERROR;
@@ -174,7 +173,7 @@ int ExtractCurrentEntry(unzFile zip) {
         unzCloseCurrentFile(zip);
         return result;  // a partly written file stays
     }
-    SetEntryFileTime(target, info.dosDate);
+    SetEntryFileTime(target, entry.dosDate);
     return unzCloseCurrentFile(zip);  // UNZ_CRCERROR: the data read does not match
 }
 

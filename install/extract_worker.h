@@ -8,14 +8,7 @@
 
 #include <unzip.h>
 
-// Result codes: minizip's (UNZ_OK 0, negative errors, the negative zlib codes
-// unzReadCurrentFile passes on; UNZ_ERRNO also for a short write) and the
-// program's own below. Only zero versus non-zero reaches the dialog.
-#define UNZ_USERABORT (-106)     // the user confirmed the cancel question
-#define UNZ_UNSAFENAME (-107)    // the entry would land outside the install folder,
-                                 // or its name or target does not fit its buffer
-#define UNZ_CANNOTCREATE (-108)  // the target file cannot be created, even after its
-                                 // folders were made (held open, read-only)
+#include "install/archive_entry.h"  // the result codes; only zero versus non-zero reaches the dialog
 
 // The WM_SETUP_DOWNLOADED handler's work: sets g_bRunning and starts
 // ExtractWorker on g_szArchivePath; posts WM_SETUP_FAILED when no thread starts.

@@ -149,6 +149,7 @@ TEST_F(SetupResources, VersionRecordIsKorean) {
     EXPECT_EQ(U32(fixed, 0), 0xFEEF04BDu);   // dwSignature
     EXPECT_EQ(U32(fixed, 8), 0x00010000u);   // dwFileVersionMS
     EXPECT_EQ(U32(fixed, 12), 0x00000001u);  // dwFileVersionLS
+    EXPECT_EQ(U32(fixed, 32), 0x4u);         // dwFileOS: VOS__WINDOWS32, "32-bit Windows"
     EXPECT_EQ(U32(fixed, 36), 1u);           // dwFileType: VFT_APP
 }
 

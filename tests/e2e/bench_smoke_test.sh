@@ -16,7 +16,7 @@ rows=(
   "1  exe code + data" "2  download 2 MiB" "3  extraction 2 MiB" "4  whole install"
   "5  download 1 MiB" "5  extraction 2 MiB" "6  control writes, download-only"
   "R  download stage, download-only runs" "R  extraction stage, whole installs"
-  "C  download as described" "C    percentage writes not shown" "C    64 KiB reads" "C  extraction as described" "C    only its first status write shown"
+  "C  download as designed" "C    percentage writes not shown" "C    64 KiB reads" "C  extraction as designed" "C    only its first status write shown"
 )
 for row in "${rows[@]}"; do
   if grep -qF -- "$row" <<<"$table"; then _pass "row: $row"; else fail "no row \"$row\""; fi
@@ -35,11 +35,11 @@ results=$BUILD_DIR/bench/results.txt
 # 6 shown status, 7 shown percent).
 count() { awk -v k="$1" -v s="$2" -v f="$3" '$1 == "writes" && $2 == k && $3 == s { print $f }' "$results"; }
 reads() { awk -v k="$1" '$1 == "reads" && $2 == k { print $3 }' "$results"; }
-expect_eq "percentage writes shown as designed" "$(count cost-described download 7)" "$(count cost-described download 5)"
+expect_eq "percentage writes shown as designed" "$(count cost-designed download 7)" "$(count cost-designed download 5)"
 expect_eq "no percentage write shown with the switch" "$(count cost-no-percent download 7)" 0
 expect_ok test "$(count cost-no-percent download 5)" -gt 0
 expect_ok test "$(reads cost-read-64k)" -gt 0
-expect_ok test "$(($(reads cost-read-64k) * 8))" -lt "$(reads cost-described)"
+expect_ok test "$(($(reads cost-read-64k) * 8))" -lt "$(reads cost-designed)"
 expect_eq "the extraction shows only its first status write" "$(count cost-install-quiet extraction 6)" 1
-expect_ok test "$(count cost-install-described extraction 6)" -gt 1
+expect_ok test "$(count cost-install-designed extraction 6)" -gt 1
 finish

@@ -134,7 +134,7 @@ std::vector<StructureCase> StructureCases() {
     localMethod.localMethod = 0;
     ZipEntry localSize = {"s.txt", "size"};
     localSize.localSize = 1 << 20;
-    ZipEntry descriptorFlag = {"d.txt", "described later"};
+    ZipEntry descriptorFlag = {"d.txt", "sized later"};
     descriptorFlag.flags = 8;  // sizes follow the data: the local header may say 0
     descriptorFlag.localSize = 0;
     ZipEntry claimsMoreDeflated = {"bomb.txt", tiny, true};
@@ -180,7 +180,7 @@ std::vector<StructureCase> StructureCases() {
         {"local method differs", BuildZip({localMethod}), UNZ_BADZIPFILE, {}},
         {"local size differs", BuildZip({localSize}), UNZ_BADZIPFILE, {}},
         {"local sizes zero behind the data-descriptor flag", BuildZip({descriptorFlag}), UNZ_OK,
-         {{"d.txt", "described later"}}},
+         {{"d.txt", "sized later"}}},
         {"deflated data far shorter than its declared size", BuildZip({claimsMoreDeflated, {"after.txt", "a"}}),
          UNZ_BADZIPFILE, {{"bomb.txt", tiny}}},
         {"stored data far shorter than its declared size", BuildZip({claimsMoreStored}), UNZ_BADZIPFILE,
