@@ -29,3 +29,10 @@ const char g_szInstanceMarker[] = PROFILE_INSTANCE_MARKER;
 const char g_szMsgCaption[] = PROFILE_MSG_CAPTION;
 const int32_t g_nPackageBytes = PROFILE_PACKAGE_BYTES;
 const int32_t g_nDataBytes = PROFILE_DATA_BYTES;
+
+const ProductProfile g_profile = {
+    g_szProductName, g_szProductExe, g_szDefaultSubdir, g_szArchiveName, g_szDirectSuffix,
+    g_szGroupName, g_szHelpLinkName, g_szHelpExe, g_szUninstLinkName, g_szUninstExe,
+    g_szUninstKeyName, g_szSessionAgent, g_szPackageHost, g_szPackagePathFmt,
+    g_szTempArchiveName, g_szLaunchArgs, g_szMsgCaption, PROFILE_PACKAGE_BYTES, PROFILE_DATA_BYTES,
+};

@@ -28,3 +28,30 @@ extern const char g_szInstanceMarker[];  // hidden label text that marks a runni
 extern const char g_szMsgCaption[];      // caption of every message box
 extern const int32_t g_nPackageBytes;    // expected package size, bytes
 extern const int32_t g_nDataBytes;       // size of the extra data folder, bytes; 0: none
+
+// The same values as one object, so a stage can be handed the profile it works for (tests hand
+// it another). Pointers into the constants above.
+struct ProductProfile {
+    const char* productName;
+    const char* productExe;
+    const char* defaultSubdir;
+    const char* archiveName;
+    const char* directSuffix;
+    const char* groupName;
+    const char* helpLinkName;
+    const char* helpExe;
+    const char* uninstLinkName;
+    const char* uninstExe;
+    const char* uninstKeyName;
+    const char* sessionAgent;
+    const char* packageHost;
+    const char* packagePathFmt;
+    const char* tempArchiveName;
+    const char* launchArgs;
+    const char* msgCaption;
+    int32_t packageBytes;
+    int32_t dataBytes;
+};
+
+// This build's profile.
+extern const ProductProfile g_profile;

@@ -1,11 +1,9 @@
 #include "app/setup_app.h"
 
-#include <objbase.h>
-
 #include "app/profile.h"
 #include "app/single_instance.h"
+#include "fw/scoped.h"
 #include "res/resource.h"
-#include "ui/setup_dlg.h"
 
 CSetupApp theApp;
 
@@ -56,11 +54,7 @@ CSetupApp::~CSetupApp() = default;
 BOOL CSetupApp::InitInstance() {
     if (!CheckSingleInstance()) return FALSE;
 
-    CoInitialize(nullptr);  // shell links and the folder picker need COM; runs either way
-    {
-        CSetupDlg dialog(nullptr);
-        dialog.DoModal();
-    }
-    CoUninitialize();
+    ScopedComInit com;  // shell links and the folder picker need COM; the dialog runs either way
+    RunSetupDialog();
     return FALSE;
 }

@@ -14,3 +14,7 @@ public:
 // TRUE when no other setup window is open; otherwise raises that window
 // (and its last active popup) and returns FALSE.
 BOOL CheckSingleInstance();
+
+// Runs the main dialog modally for the whole run. The dialog defines it (ui/setup_dlg.cpp),
+// so the application object needs nothing of the dialog but this.
+void RunSetupDialog();

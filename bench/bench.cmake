@@ -8,6 +8,10 @@ target_link_libraries(velmora_setup_counting PRIVATE setup_glue program_options)
 target_include_directories(velmora_setup_counting PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
 add_dependencies(velmora_setup_counting contract_text)
 
+# The extraction stage alone over a given archive, run by hand (bench/extract_throughput.cpp).
+add_executable(bench_extract bench/extract_throughput.cpp)
+target_link_libraries(bench_extract PRIVATE setup_glue project_options)
+
 # The deterministic benchmark archives, made on the host.
 set(BENCH_MAKE_PACKAGE "${CMAKE_BINARY_DIR}/host/bench_make_package")
 add_custom_command(
@@ -17,4 +21,4 @@ add_custom_command(
             "${CMAKE_SOURCE_DIR}/bench/make_package.cpp" -lz -o "${BENCH_MAKE_PACKAGE}"
     DEPENDS "${CMAKE_SOURCE_DIR}/bench/make_package.cpp"
     COMMENT "Building the benchmark's archive maker (host)")
-add_custom_target(bench_tools ALL DEPENDS "${BENCH_MAKE_PACKAGE}" velmora_setup_counting)
+add_custom_target(bench_tools ALL DEPENDS "${BENCH_MAKE_PACKAGE}" velmora_setup_counting bench_extract)

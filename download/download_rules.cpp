@@ -85,10 +85,6 @@ int32_t DownloadPercent(uint32_t received, int32_t length) {
     return percent > INT32_MAX ? INT32_MAX : static_cast<int32_t>(percent);
 }
 
-bool FormatPercent(int percent, char* out, size_t cap) {
-    return BoundedText(out, cap).AddNumber(percent, 3).Add("%").Fits();
-}
-
 BodyCheck CheckBodyComplete(uint64_t received, int32_t announced) {
     if (announced < 0 || received > static_cast<uint64_t>(announced)) return BodyCheck::kLong;
     if (received < static_cast<uint64_t>(announced)) return BodyCheck::kShort;

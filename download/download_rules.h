@@ -52,12 +52,6 @@ ResponseCheck ValidateResponse(uint32_t status, const char* contentLengthText,
 // than announced).
 int32_t DownloadPercent(uint32_t received, int32_t length);
 
-// Bytes of a percentage text buffer; "%3d%%" of any int fits.
-const size_t kPercentTextCapacity = 16;
-
-// "%3d%%": the number right-aligned in three characters, then "%".
-bool FormatPercent(int percent, char* out, size_t cap);
-
 enum class BodyCheck {
     kComplete = 0,  // exactly the announced bytes
     kShort = 1,     // the body ended early: a failed download

@@ -1,13 +1,33 @@
-// The download stage's worker (CSetupDlg::OnSetupStart starts it).
+// The download stage: fetches the package with one HTTP GET into the temporary archive, checks
+// the response before it writes anything, stores the body block by block with a running
+// percentage and ends with exactly one WM_SETUP_DOWNLOADED or WM_SETUP_FAILED.
 #pragma once
 
 #include <windows.h>
 
-// Whether the machine has a working network connection (sensapi's
-// IsNetworkAlive, asked twice). True when sensapi is not there to ask.
-bool IsNetworkConnected();
+#include "app/profile.h"
+#include "app/run_flags.h"
+#include "app/stage_reporter.h"
+#include "download/temp_archive.h"
 
-// Thread procedure: fetches the package into g_szArchivePath and posts exactly
-// one WM_SETUP_DOWNLOADED or WM_SETUP_FAILED to g_hMainWnd. The parameter is
-// not used; returns 0.
-DWORD WINAPI DownloadWorker(LPVOID);
+// What the download works with. It must live until the stage has ended.
+struct DownloadJob {
+    const ProductProfile* profile;  // the package server, archive name and agent
+    bool externalMode;              // started with "/axs:": fetch |packageUrl| instead
+    const char* packageUrl;         // the "/axs:" package URL
+    const TempArchive* archive;     // named already; written, or deleted on failure
+    RunFlags* flags;                // the cancel protocol
+    StageReporter reporter;
+};
+
+// Sets the running flag and starts the stage on a thread of its own; when none starts, ends
+// the stage at once (WM_SETUP_FAILED).
+void StartDownload(DownloadJob* job);
+
+// The stage's work, on the calling thread: the network check, the request, the archive. A
+// failure the user did not ask for shows its notice first. Posts nothing.
+StageResult RunDownload(const DownloadJob& job);
+
+// Whether the machine has a working network connection (sensapi's IsNetworkAlive, asked
+// twice). True when sensapi is not there to ask.
+bool IsNetworkConnected();

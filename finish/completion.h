@@ -1,18 +1,27 @@
-// The end of a successful run: shortcuts and uninstall entry in the variant
-// the profile and the command line choose, then the program started.
+// The end of a successful run: shortcuts and uninstall entry in the variant the profile and the
+// command line choose, then the program started.
 #pragma once
 
 #include <windows.h>
 
+#include "app/profile.h"
 #include "finish/finish_rules.h"
 #include "finish/shortcuts.h"
 
-// Makes the shortcuts and the uninstall entry in |places| as |variant| says
-// (direct: standard set; external: Internet shortcuts opening |linkUrl|;
-// asking: the standard set if the user wants it), then starts the program in
-// the install folder with the variant's parameters (|runArgs| in external
-// mode), unless the user declined in the asking variant. The questions are
-// owned by |owner|. Sets g_szLaunchPath. Returns true when the program was
-// handed to the shell; whether it really started is not looked at.
-bool FinishInstall(HWND owner, CompletionVariant variant, const FinishPlaces& places,
-                   const char* linkUrl, const char* runArgs);
+// What the end of a run works with.
+struct FinishJob {
+    HWND owner;                     // the dialog: owner of the questions and of the program's start
+    const ProductProfile* profile;  // names, files and the variant's inputs
+    FinishPlaces places;            // the install folder and where the shortcuts and entry go
+    bool externalMode;              // started with "/axs:"
+    const char* linkUrl;            // "/axs:" URL for Internet shortcuts
+    const char* runArgs;            // "/axs:" arguments for the program
+    char launchPath[kPathCapacity]; // set to the program's path just before it is started
+};
+
+// Makes the shortcuts and the uninstall entry as the variant says (direct: standard set;
+// external: Internet shortcuts opening linkUrl; asking: the standard set if the user wants it),
+// then starts the program in the install folder with the variant's parameters, unless the user
+// declined in the asking variant. Returns true when the program was handed to the shell;
+// whether it really started is not looked at.
+bool FinishInstall(FinishJob* job);

@@ -27,22 +27,10 @@ bool ComposeRegistryText(bool fits, RegistryText* out) {
 
 }  // namespace
 
-bool ComposeInstallTarget(const char* installDir, const char* fileName, char* out, size_t cap) {
-    return BoundedText(out, cap).Add(installDir).Add(fileName).Fits();
-}
-
 bool ComposeShortcutPath(const char* folder, const char* name, ShortcutKind kind, char* out,
                          size_t cap) {
     const char* extension = kind == ShortcutKind::kInternetShortcut ? ".url" : ".lnk";
-    return BoundedText(out, cap).Add(folder).Add("\\").Add(name).Add(extension).Fits();
-}
-
-bool ComposeFolderWithSeparator(const char* folder, char* out, size_t cap) {
-    return BoundedText(out, cap).Add(folder).Add("\\").Fits();
-}
-
-bool ComposeGroupFolder(const char* programsDir, const char* groupName, char* out, size_t cap) {
-    return BoundedText(out, cap).Add(programsDir).Add("\\").Add(groupName).Fits();
+    return ComposePath(out, cap, {folder, "\\", name, extension});
 }
 
 bool FormatInternetShortcut(const char* url, const char* iconFile, char* out, size_t cap) {
@@ -63,8 +51,7 @@ bool ComposeDisplayName(const char* keyName, RegistryText* out) {
 
 bool ComposeUninstallString(const char* installDir, const char* uninstallerExe, RegistryText* out) {
     memset(out->text, 0, sizeof(out->text));
-    return ComposeRegistryText(
-        BoundedText(out->text, sizeof(out->text)).Add(installDir).Add(uninstallerExe).Fits(), out);
+    return ComposeRegistryText(ComposePath(out->text, sizeof(out->text), {installDir, uninstallerExe}), out);
 }
 
 bool FormatRunQuestion(const char* productName, char* out, size_t cap) {

@@ -11,13 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Bytes of a path or registry-value buffer (MAX_PATH).
-const size_t kFinishPathCapacity = 260;
-
-// A file inside the install folder: |installDir| (ending with "\") + |fileName|.
-// Serves the program target, the help and uninstaller targets, the icon file
-// of an Internet shortcut, the launch path and "UninstallString".
-bool ComposeInstallTarget(const char* installDir, const char* fileName, char* out, size_t cap);
+#include "fw/path_text.h"  // kPathCapacity; files in the install folder are ComposePath joins
 
 enum class ShortcutKind {
     kShellLink = 0,         // ".lnk"
@@ -28,13 +22,6 @@ enum class ShortcutKind {
 // |name| + ".lnk" or ".url".
 bool ComposeShortcutPath(const char* folder, const char* name, ShortcutKind kind, char* out,
                          size_t cap);
-
-// The desktop folder as it is made sure of: |folder| + "\".
-bool ComposeFolderWithSeparator(const char* folder, char* out, size_t cap);
-
-// The program group: |programsDir| (the Start menu's Programs folder) + "\" +
-// |groupName|.
-bool ComposeGroupFolder(const char* programsDir, const char* groupName, char* out, size_t cap);
 
 // The whole Internet-shortcut file: "[InternetShortcut]", "URL=" + |url|,
 // "IconIndex=0", "IconFile=" + |iconFile|, each line ended by CR LF. The glue
@@ -48,7 +35,7 @@ size_t InternetShortcutCapacity(const char* url, const char* iconFile);
 
 // A REG_SZ value as it is stored: the text and its size with the NUL.
 struct RegistryText {
-    char text[kFinishPathCapacity];
+    char text[kPathCapacity];
     uint32_t storedSize;  // strlen(text) + 1
 };
 

@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+#include "app/profile.h"
+#include "fw/path_text.h"
+
 // Where the finishing steps write. The program passes the current user's
 // desktop and Programs folders and HKEY_LOCAL_MACHINE; tests pass their own.
 struct FinishPlaces {
@@ -19,8 +22,8 @@ struct FinishPlaces {
 
 // Buffers for the special folders that CurrentUserPlaces fills.
 struct SpecialFolderPaths {
-    char desktop[MAX_PATH];
-    char programs[MAX_PATH];
+    char desktop[kPathCapacity];
+    char programs[kPathCapacity];
 };
 
 // The real places for |installDir|: the special folders as the shell reports
@@ -36,18 +39,19 @@ HRESULT CreateShellLink(const char* target, const char* linkPath, const char* wo
 // icon; replaces an existing file. A file that cannot be opened is skipped.
 void WriteInternetShortcut(const char* iconFile, const char* path, const char* url);
 
-// The standard set: desktop and group shortcuts to the program, the help
-// shortcut (when the profile has a help program), the uninstall shortcut,
-// then the uninstall entry. False when a stop rule ended it early: the
-// desktop folder or the group folder could not be made sure of, or the
-// Programs location is not available.
-bool CreateStandardShortcuts(const FinishPlaces& places);
+// The standard set of |profile|'s product: desktop and group shortcuts to the
+// program, the help shortcut (when the profile has a help program), the
+// uninstall shortcut, then the uninstall entry. False when a stop rule ended it
+// early: the desktop folder or the group folder could not be made sure of, or
+// the Programs location is not available.
+bool CreateStandardShortcuts(const ProductProfile& profile, const FinishPlaces& places);
 
 // The external-mode set: as the standard one, but the desktop and group
 // shortcuts to the program are Internet shortcuts opening |linkUrl|.
-bool CreateExternalShortcuts(const FinishPlaces& places, const char* linkUrl);
+bool CreateExternalShortcuts(const ProductProfile& profile, const FinishPlaces& places,
+                             const char* linkUrl);
 
 // "DisplayName" and "UninstallString" of the profile's sub-key under |root|'s
 // Uninstall key, which must exist. Returns the first failing registry call's
 // code, ERROR_SUCCESS when both values were stored.
-LONG RegisterUninstallEntry(HKEY root, const char* installDir);
+LONG RegisterUninstallEntry(const ProductProfile& profile, HKEY root, const char* installDir);

@@ -42,3 +42,7 @@ bool BoundedText::Fits() {
     if (overflow_ && capacity_ > 0) out_[0] = '\0';
     return !overflow_;
 }
+
+bool FormatPercent(int percent, char* out, size_t cap) {
+    return BoundedText(out, cap).AddNumber(percent, 3).Add("%").Fits();
+}

@@ -25,3 +25,10 @@ private:
     size_t length_ = 0;
     bool overflow_ = false;
 };
+
+// Bytes of a percentage text buffer; "%3d%%" of any int fits.
+const size_t kPercentTextCapacity = 16;
+
+// The text of the percentage field, "%3d%%": the number right-aligned in three characters,
+// then "%". Both stages that show a percentage use it.
+bool FormatPercent(int percent, char* out, size_t cap);

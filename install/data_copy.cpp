@@ -1,180 +1,163 @@
 #include "install/data_copy.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
-#include "app/messages.h"
-#include "app/profile.h"
-#include "install/entry_name_rules.h"
+#include "fw/folders.h"
+#include "fw/scoped.h"
+#include "fw/thread.h"
+#include "install/block_copy.h"
+#include "install/data_copy_rules.h"
 #include "install/progress.h"
-#include "ui/setup_dlg.h"
-
-char g_szDataSrcDir[kPathBufferSize] = "";
-char g_szDataDstDir[kPathBufferSize] = "";
-CopyPair g_DataCopyPair = {g_szDataSrcDir, g_szDataDstDir};
 
 namespace {
 
 const size_t kCopyBlockSize = 4096;
 const UINT kQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
 
-// A folder listing, closed where it was opened.
-class FolderListing {
+StageResult Failed(StageCode code, ErrorKind kind = ErrorKind::kNone, int32_t error = 0) {
+    return StageFailed(Stage::kDataCopy, code, kind, error);
+}
+
+// A data file as the C runtime reads it: the end of the file ends it, a read error fails it.
+class FileData : public BlockSource {
 public:
-    FolderListing(const char* pattern, WIN32_FIND_DATAA* item) : find_(FindFirstFileA(pattern, item)) {}
-    ~FolderListing() {
-        if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
+    explicit FileData(FILE* file) : file_(file) {}
+    State Read(char* block, size_t capacity, size_t* count) override {
+        *count = fread(block, 1, capacity, file_);
+        if (feof(file_)) return kEnd;
+        if (!ferror(file_)) return kMore;
+        error_ = errno;
+        return kFailed;
     }
-    FolderListing(const FolderListing&) = delete;
-    FolderListing& operator=(const FolderListing&) = delete;
-    bool IsOpen() const { return find_ != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAA* item) { return FindNextFileA(find_, item) != 0; }
+    bool ReportsEmptyReads() const override { return true; }  // every read is reported
+    StageResult Failure() const override { return Failed(StageCode::kSourceRead, ErrorKind::kErrno, error_); }
 
 private:
-    HANDLE find_;
+    FILE* file_;
+    int error_ = 0;
 };
 
-// A walk that cannot go on (a path too long, no thread): the stage fails.
-int StopWalk() {
-    g_bRunning = 0;
+// The walk's state: the job and the progress of its files.
+struct Walk {
+    const DataCopyJob& job;
+    CopyProgressReporter progress;
+};
+
+// One file for its own thread, which writes the result here.
+struct FileCopy {
+    Walk* walk;
+    const char* source;
+    const char* destination;
+    StageResult result;
+};
+
+StageResult CopyFileBlocks(Walk* walk, const char* source, const char* destination) {
+    ScopedFile in(fopen(source, "rb"));
+    if (!in) return Failed(StageCode::kSourceOpen, ErrorKind::kErrno, errno);
+    ScopedFile out(fopen(destination, "wb"));  // an existing file is replaced
+    if (!out) return Failed(StageCode::kTargetCreate, ErrorKind::kErrno, errno);
+    char block[kCopyBlockSize];
+    FileData data(in.get());
+    BlockCopy copy = {Stage::kDataCopy, kQuestionFlags, walk->job.flags, &walk->progress};
+    StageResult result = CopyBlocks(copy, &data, out.get(), block, sizeof block);
+    // The last buffered bytes are written here; losing them is a short write too.
+    if (fclose(out.Detach()) != 0 && result.ok()) result = Failed(StageCode::kWrite, ErrorKind::kErrno, errno);
+    return result;
+}
+
+DWORD WINAPI CopyFileWorker(LPVOID param) {
+    FileCopy* file = static_cast<FileCopy*>(param);
+    file->result = CopyFileBlocks(file->walk, file->source, file->destination);
     return 0;
 }
 
-// Copies |in| to |out| block by block; a short write or a read error ends it
-// as a failure instead of leaving a short file or reading forever.
-FileCopyOutcome CopyStream(FILE* in, FILE* out) {
-    char block[kCopyBlockSize];
-    int64_t copied = 0;
-    while (true) {
-        size_t count = fread(block, 1, sizeof block, in);
-        if (fwrite(block, 1, count, out) != count) return kFileFailed;
-        copied += count;
-        ReportCopyProgress(copied > INT32_MAX ? INT32_MAX : static_cast<int32_t>(copied));
-        if (feof(in)) return kFileCopied;
-        if (ferror(in)) return kFileFailed;
-        if (!ContinueAtCheckPoint(kQuestionFlags)) return kFileAborted;
-    }
+// Copies one file on a thread of its own and waits for it. A cancel request that came after
+// the file's last check point (a file under one block has none) is answered here, so the
+// stage still ends with one message.
+StageResult CopyFileOnThread(Walk* walk, const char* source, const char* destination) {
+    FileCopy file = {walk, source, destination, StageSucceeded(Stage::kDataCopy)};
+    DWORD unused = 0;
+    if (!RunThreadAndWait(CopyFileWorker, &file, &unused))
+        return StageFailedWithLastError(Stage::kDataCopy, StageCode::kThreadStart);
+    if (!file.result.ok()) return file.result;
+    if (!ContinueAfterCancelCheck(walk->job.flags, walk->job.reporter, kCopyCancelQuestion, kQuestionFlags))
+        return Failed(StageCode::kUserAbort);
+    return file.result;
 }
 
-FileCopyOutcome CopyOneFile(const char* source, const char* destination) {
-    FILE* in = fopen(source, "rb");
-    if (!in) return kFileFailed;
-    FILE* out = fopen(destination, "wb");  // an existing file is replaced
-    if (!out) {
-        fclose(in);
-        return kFileFailed;
-    }
-    FileCopyOutcome outcome = CopyStream(in, out);
-    // The last buffered bytes are written here; losing them is a short write too.
-    if (fclose(out) != 0 && outcome == kFileCopied) outcome = kFileFailed;
-    fclose(in);
-    return outcome;
-}
-
-// Copies one file on a thread of its own and waits for it.
-int CopyFileOnThread(const char* source, const char* destination) {
-    CopyPair pair = {source, destination};
-    HANDLE thread = CreateThread(nullptr, 0, CopyFileWorker, &pair, 0, nullptr);
-    if (!thread) return StopWalk();
-    WaitForSingleObject(thread, INFINITE);
-    DWORD outcome = kFileFailed;
-    GetExitCodeThread(thread, &outcome);
-    CloseHandle(thread);
-    if (outcome != kFileCopied) return 0;
-    // A cancel request that came after the file's last check point (a file
-    // under one block has none) is answered here, so the stage still ends
-    // with one message.
-    return ContinueAtCheckPoint(kQuestionFlags) ? 1 : 0;
-}
+StageResult CopyTree(Walk* walk, const char* source, const char* destination);
 
 // One listed item of |source|: a sub-folder is walked, a file copied.
-int CopyItem(const char* source, const char* destination, const WIN32_FIND_DATAA& item) {
-    char from[kDataPathCapacity];
-    char to[kDataPathCapacity];
+StageResult CopyItem(Walk* walk, const char* source, const char* destination, const WIN32_FIND_DATAA& item) {
+    char from[kPathCapacity];
+    char to[kPathCapacity];
     if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (IsSelfOrParentItem(item.cFileName)) return 1;
-        if (!ComposeSubFolder(source, item.cFileName, from, sizeof from) ||
-            !ComposeSubFolder(destination, item.cFileName, to, sizeof to))
-            return StopWalk();
-        return CopyTree(from, to);
+        if (IsSelfOrParentItem(item.cFileName)) return StageSucceeded(Stage::kDataCopy);
+        if (!ComposePath(from, sizeof from, {source, item.cFileName, "\\"}) ||
+            !ComposePath(to, sizeof to, {destination, item.cFileName, "\\"}))
+            return Failed(StageCode::kDataFolder);
+        return CopyTree(walk, from, to);
     }
-    BeginFile(item.cFileName, item.nFileSizeLow);
-    if (!ComposeFilePath(source, item.cFileName, from, sizeof from) ||
-        !ComposeFilePath(destination, item.cFileName, to, sizeof to))
-        return StopWalk();
-    return CopyFileOnThread(from, to);
+    walk->progress.BeginFile(item.cFileName, item.nFileSizeLow);
+    if (!ComposePath(from, sizeof from, {source, item.cFileName}) ||
+        !ComposePath(to, sizeof to, {destination, item.cFileName}))
+        return Failed(StageCode::kDataFolder);
+    return CopyFileOnThread(walk, from, to);
+}
+
+// Copies the tree under |source| into |destination| (both end with "\"), depth-first, to the
+// first failure.
+StageResult CopyTree(Walk* walk, const char* source, const char* destination) {
+    MakeFolderChain(destination);
+    char pattern[kPathCapacity];
+    if (!ComposePath(pattern, sizeof pattern, {source, "*.*"})) return Failed(StageCode::kDataFolder);
+    WIN32_FIND_DATAA item;
+    ScopedFindHandle listing(FindFirstFileA(pattern, &item));
+    if (!listing) return StageSucceeded(Stage::kDataCopy);  // missing or unreadable: counts as empty
+    do {
+        StageResult result = CopyItem(walk, source, destination, item);
+        if (!result.ok()) return result;
+    } while (FindNextFileA(listing.get(), &item));
+    return StageSucceeded(Stage::kDataCopy);
+}
+
+DWORD WINAPI DataCopyWorker(LPVOID param) {
+    const DataCopyJob* job = static_cast<const DataCopyJob*>(param);
+    job->reporter.Finish(CopyDataFolder(*job));
+    return 0;
 }
 
 }  // namespace
 
-LRESULT CSetupDlg::OnSetupExtracted(WPARAM, LPARAM) {
-    StartDataCopy();
-    return 1;
-}
-
-void StartDataCopy() {
-    if (g_nDataBytes < 1) {
-        PostMessageA(g_hMainWnd, WM_SETUP_COMPLETE, 0, 0);
+void StartDataCopy(DataCopyJob* job) {
+    if (job->dataBytes < 1) {
+        job->reporter.Finish(StageSucceeded(Stage::kDataCopy));
         return;
     }
-    char setupPath[MAX_PATH];
+    char setupPath[kPathCapacity];
     DWORD length = GetModuleFileNameA(nullptr, setupPath, sizeof setupPath);
     if (length == 0 || length >= sizeof setupPath ||
-        !ComposeDataSourceDir(setupPath, g_szDataSrcDir, sizeof g_szDataSrcDir)) {
-        PostMessageA(g_hMainWnd, WM_SETUP_FAILED, 0, 0);
+        !ComposeDataSourceDir(setupPath, job->sourceDir, sizeof job->sourceDir) ||
+        !ComposePath(job->destinationDir, sizeof job->destinationDir, {job->installDir})) {
+        job->reporter.Finish(Failed(StageCode::kDataFolder));
         return;
     }
-    memcpy(g_szDataDstDir, g_szInstallDir, sizeof g_szDataDstDir);
-    g_DataCopyPair.source = g_szDataSrcDir;
-    g_DataCopyPair.destination = g_szDataDstDir;
-
-    g_bRunning = 1;
-    HANDLE thread = CreateThread(nullptr, 0, DataCopyWorker, &g_DataCopyPair, 0, nullptr);
-    if (thread)
-        CloseHandle(thread);
-    else
-        PostMessageA(g_hMainWnd, WM_SETUP_FAILED, 0, 0);  // the failure handler resets g_bRunning
+    job->flags->running = 1;
+    if (!StartDetachedThread(DataCopyWorker, job))  // the failure handler resets the flag
+        job->reporter.Finish(StageFailedWithLastError(Stage::kDataCopy, StageCode::kThreadStart));
 }
 
-DWORD WINAPI DataCopyWorker(LPVOID param) {
-    const CopyPair* pair = static_cast<const CopyPair*>(param);
-    // The only place that ends the stage. A cancel request still pending when
-    // the walk is done is asked about rather than lost.
-    bool complete = CopyTree(pair->source, pair->destination) == 1 && ContinueAtCheckPoint(kQuestionFlags);
-    PostMessageA(g_hMainWnd, complete ? WM_SETUP_COMPLETE : WM_SETUP_FAILED, 0, 0);
-    return 0;
+StageResult CopyDataFolder(const DataCopyJob& job) {
+    Walk walk = {job, CopyProgressReporter(job.progress, job.reporter)};
+    StageResult result = CopyTree(&walk, job.sourceDir, job.destinationDir);
+    if (result.ok() && !ContinueAfterCancelCheck(job.flags, job.reporter, kCopyCancelQuestion, kQuestionFlags))
+        result = Failed(StageCode::kUserAbort);
+    if (!result.ok()) job.flags->running = 0;
+    return result;
 }
 
-int CopyTree(const char* source, const char* destination) {
-    CreatePathDirs(destination);
-    char pattern[kDataPathCapacity];
-    if (!ComposeSearchPattern(source, pattern, sizeof pattern)) return StopWalk();
-    WIN32_FIND_DATAA item;
-    FolderListing listing(pattern, &item);
-    if (!listing.IsOpen()) return 1;  // missing or unreadable: counts as empty
-    do {
-        if (!CopyItem(source, destination, item)) return 0;
-    } while (listing.Next(&item));
-    return 1;
-}
-
-DWORD WINAPI CopyFileWorker(LPVOID param) {
-    const CopyPair* pair = static_cast<const CopyPair*>(param);
-    FileCopyOutcome outcome = CopyOneFile(pair->source, pair->destination);
-    if (outcome == kFileFailed) g_bRunning = 0;  // an abort cleared it at the question
-    return outcome;
-}
-
-void CreatePathDirs(const char* folder) {
-    char prefix[kDataPathCapacity];
-    size_t length = strlen(folder);
-    if (length >= sizeof prefix) return;
-    memcpy(prefix, folder, length + 1);
-    for (char* p = prefix; *p; ++p) {
-        if (*p != '\\') continue;
-        char next = p[1];
-        p[1] = '\0';  // the prefix keeps its backslash: "C:\" is the drive's root
-        CreateDirectoryA(prefix, nullptr);  // one that exists is fine
-        p[1] = next;
-    }
+StageResult CopyDataFile(const DataCopyJob& job, const char* source, const char* destination) {
+    Walk walk = {job, CopyProgressReporter(job.progress, job.reporter)};
+    return CopyFileOnThread(&walk, source, destination);
 }

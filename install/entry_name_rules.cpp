@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "fw/bounded_text.h"
-
 namespace {
 
 const char* const kDeviceNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
@@ -82,44 +80,10 @@ bool IsEntryNameContained(const char* name) {
     }
 }
 
-bool ComposeEntryTarget(const char* installDir, const char* name, char* out, size_t cap) {
-    if (strlen(name) >= kEntryPathCapacity) {
-        if (cap > 0) out[0] = '\0';
-        return false;
-    }
-    return BoundedText(out, cap).Add(installDir).Add(name).Fits();
-}
-
 const char* LeafOf(const char* path) {
     const char* leaf = path;
     for (const char* p = path; *p; ++p) {
         if (IsSeparator(*p)) leaf = p + 1;
     }
     return leaf;
-}
-
-bool ComposeDataSourceDir(const char* setupPath, char* out, size_t cap) {
-    const char* lastSeparator = strrchr(setupPath, '\\');
-    if (!lastSeparator) {
-        if (cap > 0) out[0] = '\0';
-        return false;
-    }
-    size_t folderLength = static_cast<size_t>(lastSeparator - setupPath);
-    return BoundedText(out, cap).Add(setupPath, folderLength).Add("\\data\\").Fits();
-}
-
-bool ComposeSubFolder(const char* folder, const char* name, char* out, size_t cap) {
-    return BoundedText(out, cap).Add(folder).Add(name).Add("\\").Fits();
-}
-
-bool ComposeFilePath(const char* folder, const char* name, char* out, size_t cap) {
-    return BoundedText(out, cap).Add(folder).Add(name).Fits();
-}
-
-bool ComposeSearchPattern(const char* folder, char* out, size_t cap) {
-    return BoundedText(out, cap).Add(folder).Add("*.*").Fits();
-}
-
-bool IsSelfOrParentItem(const char* name) {
-    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
 }

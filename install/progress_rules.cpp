@@ -38,7 +38,7 @@ void CopyFittingTail(char* out, size_t cap, const char* text) {
 void ComposeStatus(const char* name, char* out) {
     const size_t prefixLength = sizeof(kStatusPrefix) - 1;
     memcpy(out, kStatusPrefix, prefixLength);
-    CopyFittingTail(out + prefixLength, kProgressTextCapacity - prefixLength, name);
+    CopyFittingTail(out + prefixLength, kPathCapacity - prefixLength, name);
 }
 
 }  // namespace
@@ -66,7 +66,7 @@ void AddToTotalBytes(CopyProgress* state, uint32_t size) {
 }
 
 void BeginFile(CopyProgress* state, const char* name, uint32_t size) {
-    CopyFittingTail(state->currentName, kProgressTextCapacity, name);
+    CopyFittingTail(state->currentName, kPathCapacity, name);
     state->bytesBefore = state->bytesQueued;
     state->bytesQueued = Saturated(static_cast<int64_t>(state->bytesQueued) + size);
 }

@@ -7,10 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "download/download_rules.h"
-
-// Bytes of a name or status buffer (MAX_PATH), terminating NUL included.
-const size_t kProgressTextCapacity = 260;
+#include "fw/bounded_text.h"  // the percentage text
+#include "fw/path_text.h"     // kPathCapacity: the name and status buffers are path buffers
 
 // a x b / c with a 64-bit product, rounded to the nearest integer with halves
 // away from zero, as the system's MulDiv. -1 when c is 0 or the result does
@@ -21,11 +19,11 @@ int32_t MulDivRounded(int32_t a, int32_t b, int32_t c);
 // profile; byte counts are signed 32-bit and saturate at INT32_MAX instead of
 // overflowing (2 GiB and more of files only blurs the scale).
 struct CopyProgress {
-    char currentName[kProgressTextCapacity];  // file being written, as the stage named it
+    char currentName[kPathCapacity];  // file being written, as the stage named it
     int32_t bytesBefore;   // sizes of the files begun before the current one
     int32_t bytesQueued;   // sizes of all files begun, the current one included
     int32_t lastPermille;  // last per-mille value written to the percentage field
-    char lastStatus[kProgressTextCapacity];   // last status text built (on every report)
+    char lastStatus[kPathCapacity];   // last status text built (on every report)
     int32_t totalBytes;    // 1 + the uncompressed sizes of all archive entries
     int32_t dataBytes;     // size of the data folder from the profile (0: none)
 };
@@ -33,7 +31,7 @@ struct CopyProgress {
 // What ReportCopyProgress asks the glue to write.
 struct ProgressWrites {
     bool writeStatus;                      // write |status| to the status line
-    char status[kProgressTextCapacity];    // always built, "복사 중... <name>"
+    char status[kPathCapacity];    // always built, "복사 중... <name>"
     bool writePercent;                     // write |percent| to the percentage field
     char percent[kPercentTextCapacity];    // "%3d%%" of per-mille / 10, when writePercent
 };

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "app/profile.h"
-#include "app/run_state.h"
 #include "fw/app.h"
 #include "res/resource.h"
 
@@ -23,7 +22,7 @@ BOOL CAgreementDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     char text[kAgreementBufferSize];
     memset(text, 0, sizeof text);
-    g_bAgreed = 0;
+    m_bAgreed = false;
 
     HMODULE module = AfxGetApp()->m_hInstance;
     HRSRC found = FindResourceA(module, g_szContractName, g_szContractType);
@@ -44,7 +43,7 @@ BOOL CAgreementDlg::OnInitDialog() {
 
 void CAgreementDlg::OnOK() {
     if (IsDlgButtonChecked(IDC_AGREE_CHECK)) {
-        g_bAgreed = 1;
+        m_bAgreed = true;
         EndDialog(IDOK);
         return;
     }

@@ -1,5 +1,5 @@
 // The licence agreement, shown at every accepted press of Install. Ends with
-// IDOK (and g_bAgreed = 1) only when the box is ticked and "동의함" pressed.
+// IDOK (and Agreed() true) only when the box is ticked and "동의함" pressed.
 #pragma once
 
 #include "fw/dialog.h"
@@ -9,8 +9,14 @@ public:
     explicit CAgreementDlg(HWND parent);
     ~CAgreementDlg() override;
 
+    // The box was ticked and the agreement confirmed.
+    bool Agreed() const { return m_bAgreed; }
+
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+
+private:
+    bool m_bAgreed = false;
 };

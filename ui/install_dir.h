@@ -1,19 +1,28 @@
-// The install folder on the dialog thread: the default shown at start, the
-// check of the typed text, and the drive check before a run starts.
+// The install folder on the dialog thread: the default shown at start, the folder picker, the
+// check of the typed text, and the drive check before a run starts. Every folder buffer here is
+// kPathCapacity bytes.
 #pragma once
 
 #include <windows.h>
 
+#include "app/profile.h"
+
 // True when the running Windows reports major version 6 or later.
 bool IsWindows6OrLater();
 
-// Fills g_szInstallDir with the default folder (it may stay empty).
-void GetDefaultInstallDir();
+// The default folder into |installDir|: the local application data folder (version 6 and
+// later) or the program-files folder, followed by |defaultSubdir|. It may stay empty.
+void GetDefaultInstallDir(char* installDir, const char* defaultSubdir);
 
-// Reads IDC_PATH of |dialog| into g_szInstallDir and normalises it in place.
-// On rejection posts WM_SETUP_BADPATH to |dialog| and returns false.
-bool ValidateInstallDir(HWND dialog);
+// Reads IDC_PATH of |dialog| into |installDir| and normalises it in place. On rejection posts
+// WM_SETUP_BADPATH to |dialog| and returns false.
+bool ValidateInstallDir(HWND dialog, char* installDir);
 
-// 1 when the drive of g_szInstallDir takes a test file in its root and has
-// room for the profile's sizes; 0 otherwise.
-int CheckInstallDrive();
+// 1 when the drive of |installDir| takes a test file in its root and has room for |profile|'s
+// sizes; 0 otherwise.
+int CheckInstallDrive(const char* installDir, const ProductProfile& profile);
+
+// The folder picker, owned by |owner|, opening on |preselected|; the picked folder with the
+// folder rule applied (|defaultSubdir| appended where needed) into |out|. False when it was
+// cancelled, or the pick has no file-system path or does not fit.
+bool BrowseForInstallDir(HWND owner, const char* preselected, const char* defaultSubdir, char* out);

@@ -12,8 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Bytes of a folder buffer (MAX_PATH), terminating NUL included.
-const size_t kInstallDirCapacity = 260;
+#include "fw/path_text.h"  // kPathCapacity: the folder lives in a path buffer
 
 // Normalises the folder text in |dir| (|capacity| bytes) in place and tells
 // whether it is accepted. Order: shorter than 3 bytes is rejected; trailing

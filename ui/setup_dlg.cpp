@@ -1,22 +1,25 @@
 #include "ui/setup_dlg.h"
 
 #include "app/messages.h"
-#include "app/profile.h"
-#include "app/run_state.h"
+#include "app/setup_app.h"
+#include "download/download_rules.h"
+#include "finish/completion.h"
 #include "fw/app.h"
 #include "res/resource.h"
 #include "ui/agreement_dlg.h"
-#include "ui/command_line.h"
 #include "ui/install_dir.h"
-
-const char kIdleStatusText[] = "설치할 경로를 입력하십시오.";
 
 namespace {
 
+const char kIdleStatusText[] = "설치할 경로를 입력하십시오.";
 const char kCapacityMessage[] =
     "설치할 드라이브(저장장치)에 여유공간이 부족하거나,\n\n"
     "기록 방지 혹은 기록 불가능한 미디어 저장장치가 설치 경로로 지정되었습니다.\n\n"
     "확인한 뒤, 설치를 다시 시도해 주십시오.\n\n";
+const char kBadPathMessage[] =
+    "설치 경로명이 잘못 되었습니다. 다음을 점검해 주십시오.\n\n"
+    "(1) 드라이브명과 루트디렉토리가 반드시 포함되어야 합니다.\n"
+    "(2) 경로명이 일반적인 것인지 확인해 주십시오.";
 const char kAbortedMessage[] = "설치가 중단되었습니다.";
 const char kFailedMessage[] =
     "설치를 완료하지 못했습니다. 다음을 확인해 주십시오.\n\n"
@@ -24,8 +27,22 @@ const char kFailedMessage[] =
     "(2) 파일 시스템 이상 유무\n"
     "(3) 윈도우 시스템 이상 유무\n"
     "(4) 인터넷 연결 이상 유무";
+const char kCompleteStatus[] = "파일 복사 완료";
+
+// One line per failure for the debug output (Wine shows it with WINEDEBUG=+debugstr).
+void WriteFailureLine(const StageResult& result) {
+    char line[192];
+    if (!FormatStageFailure(result, line, sizeof line - 1)) return;
+    lstrcatA(line, "\n");
+    OutputDebugStringA(line);
+}
 
 }  // namespace
+
+void RunSetupDialog() {
+    CSetupDlg dialog(nullptr);
+    dialog.DoModal();
+}
 
 BEGIN_MESSAGE_MAP(CSetupDlg)
     ON_COMMAND_MESSAGE(WM_PAINT, OnPaint)
@@ -51,35 +68,23 @@ BOOL CSetupDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    g_hMainWnd = m_hWnd;
     SetWindowText(g_szSetupTitle);
     SetDlgItemText(IDC_BANNER_TEXT, g_szBannerText);
-    ApplyCommandLine();
-    GetDefaultInstallDir();
+    m_run.options = ParseAxsOption(AfxGetApp()->m_lpCmdLine);
+    GetDefaultInstallDir(m_run.installDir, m_run.profile->defaultSubdir);
     SetDlgItemText(IDC_STATUS, kIdleStatusText);
-    SetDlgItemText(IDC_PATH, g_szInstallDir);
+    SetDlgItemText(IDC_PATH, m_run.installDir);
     return TRUE;
 }
 
-void CSetupDlg::ApplyCommandLine() {
-    AxsOption option = ParseAxsOption(AfxGetApp()->m_lpCmdLine);
-    g_bExternalMode = option.externalMode ? 1 : 0;
-    g_strLinkUrl = option.linkUrl;
-    g_strDownloadUrl = option.downloadUrl;
-    g_strRunArgs = option.runArgs;
-}
-
 void CSetupDlg::OnInstall() {
-    if (!ValidateInstallDir(m_hWnd)) return;  // it posted WM_SETUP_BADPATH
+    if (!ValidateInstallDir(m_hWnd, m_run.installDir)) return;  // it posted WM_SETUP_BADPATH
 
     CAgreementDlg agreement(m_hWnd);
-    if (agreement.DoModal() != IDOK || g_bAgreed != 1) {
-        g_bAgreed = 0;
-        return;
-    }
-    g_bAgreed = 0;  // so the agreement is shown again at the next press
+    // Asked again at every press, also after an accepted one that was followed by a failure.
+    if (agreement.DoModal() != IDOK || !agreement.Agreed()) return;
 
-    if (!CheckInstallDrive()) {
+    if (!CheckInstallDrive(m_run.installDir, *m_run.profile)) {
         MessageBox(kCapacityMessage, g_szMsgCaption, MB_OK);
         return;
     }
@@ -89,33 +94,98 @@ void CSetupDlg::OnInstall() {
     PostMessageA(m_hWnd, WM_SETUP_START, 0, 0);
 }
 
+void CSetupDlg::OnBrowse() {
+    char picked[kPathCapacity];
+    // Opens on the last submitted folder, not on unsubmitted edits.
+    if (BrowseForInstallDir(m_hWnd, m_run.installDir, m_run.profile->defaultSubdir, picked))
+        SetDlgItemText(IDC_PATH, picked);
+}
+
+LRESULT CSetupDlg::OnSetupBadPath(WPARAM, LPARAM) {
+    MessageBox(kBadPathMessage, g_szMsgCaption, MB_OK);
+    return 1;
+}
+
 void CSetupDlg::OnCancel() {
-    if (g_bRunning) {
-        g_bRunning = 0;  // a request: the running stage asks the user at its next check point
+    if (m_run.flags.running) {
+        m_run.flags.running = 0;  // a request: the running stage asks the user at its next check point
         return;
     }
     EndDialog(IDOK);
 }
 
-LRESULT CSetupDlg::OnSetupFailed(WPARAM, LPARAM) {
+// The start of a run: the setup's own name and the temporary archive's. False when the run
+// cannot start; the failure is then posted.
+bool CSetupDlg::StartRun() {
+    char modulePath[kPathCapacity] = "";
+    GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
+    StageCode refusal = StageCode::kOk;
+    if (!SetupNameRuleHolds(modulePath))
+        refusal = StageCode::kSetupName;
+    else if (!m_run.archive.Name(m_run.profile->tempArchiveName))
+        refusal = StageCode::kTempArchive;
+    if (refusal == StageCode::kOk) return true;
+    Reporter().Finish(StageFailed(Stage::kStart, refusal));
+    return false;
+}
+
+LRESULT CSetupDlg::OnSetupStart(WPARAM, LPARAM) {
+    SetDlgItemText(IDC_PATH, m_run.installDir);
+    ResetRunProgress(&m_run.progress);
+    EnableDlgItem(IDC_INSTALL, FALSE);
+    if (!StartRun()) return 1;
+    m_run.download = {m_run.profile, m_run.options.externalMode, m_run.options.downloadUrl,
+                      &m_run.archive, &m_run.flags, Reporter()};
+    StartDownload(&m_run.download);
+    return 1;
+}
+
+LRESULT CSetupDlg::OnSetupDownloaded(WPARAM, LPARAM) {
+    m_run.extract = {m_run.archive.path(), m_run.installDir, &m_run.progress, &m_run.flags, Reporter()};
+    StartExtraction(&m_run.extract);
+    return 1;
+}
+
+LRESULT CSetupDlg::OnSetupExtracted(WPARAM, LPARAM) {
+    m_run.dataCopy = {};
+    m_run.dataCopy.installDir = m_run.installDir;
+    m_run.dataCopy.dataBytes = m_run.profile->dataBytes;
+    m_run.dataCopy.progress = &m_run.progress;
+    m_run.dataCopy.flags = &m_run.flags;
+    m_run.dataCopy.reporter = Reporter();
+    StartDataCopy(&m_run.dataCopy);
+    return 1;
+}
+
+LRESULT CSetupDlg::OnSetupComplete(WPARAM, LPARAM) {
+    SetDlgItemText(IDC_STATUS, kCompleteStatus);
+    SpecialFolderPaths paths;
+    FinishJob job = {m_hWnd, m_run.profile, CurrentUserPlaces(m_hWnd, m_run.installDir, &paths),
+                     m_run.options.externalMode, m_run.options.linkUrl, m_run.options.runArgs, ""};
+    FinishInstall(&job);
+    EndDialog(IDOK);
+    return 1;
+}
+
+LRESULT CSetupDlg::OnSetupFailed(WPARAM wParam, LPARAM lParam) {
+    WriteFailureLine(StageResultOfMessage(wParam, lParam));
     SetDlgItemText(IDC_STATUS, kIdleStatusText);
     SetDlgItemText(IDC_PERCENT, "");
     ShowWindow(m_hWnd, SW_SHOW);
-    if (g_bUserAborted)
+    if (m_run.flags.userAborted)
         MessageBox(kAbortedMessage, g_szMsgCaption, MB_OK | MB_ICONINFORMATION);
     else
         MessageBox(kFailedMessage, g_szMsgCaption, MB_OK);
     EnableDlgItem(IDC_BROWSE, TRUE);
     EnableDlgItem(IDC_PATH, TRUE);
     EnableDlgItem(IDC_INSTALL, TRUE);
-    g_bRunning = 0;
-    g_bUserAborted = 0;
+    m_run.flags.running = 0;
+    m_run.flags.userAborted = 0;
     return 1;
 }
 
 void CSetupDlg::OnDestroy() {
-    // However the dialog ends, the downloaded archive goes with it.
-    if (g_szArchivePath[0]) DeleteFileA(g_szArchivePath);
+    m_run.archive.Delete();  // however the dialog ends, the downloaded archive goes with it
 }
 
 void CSetupDlg::OnPaint() {

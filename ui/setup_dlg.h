@@ -1,10 +1,11 @@
-// The main setup dialog: the program's only main window. Install runs the
-// checks on this thread and posts WM_SETUP_START; each stage then runs on a
-// worker and posts the message that starts the next one, or WM_SETUP_FAILED.
-// The stage handlers are members, defined beside their stage's code.
+// The main setup dialog: the program's only main window. It owns the install run and its
+// sequence: Install runs the checks on this thread and posts WM_SETUP_START; each stage then
+// runs on a worker and posts the message that starts the next one, or WM_SETUP_FAILED. Every
+// handler of the run is here; the stages get their jobs from it.
 #pragma once
 
 #include "fw/dialog.h"
+#include "ui/run_state.h"
 
 class CSetupDlg : public CDialog {
 public:
@@ -18,22 +19,21 @@ protected:
     void OnPaint();
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     void OnInstall();
-    void OnBrowse();                               // ui/install_dir.cpp
+    void OnBrowse();
     void OnDestroy();
-    LRESULT OnSetupComplete(WPARAM, LPARAM);       // finish/completion.cpp
+    LRESULT OnSetupComplete(WPARAM, LPARAM);
     LRESULT OnSetupFailed(WPARAM, LPARAM);
-    LRESULT OnSetupBadPath(WPARAM, LPARAM);        // ui/install_dir.cpp
-    LRESULT OnSetupStart(WPARAM, LPARAM);          // download/download_worker.cpp
-    LRESULT OnSetupExtracted(WPARAM, LPARAM);      // install/data_copy.cpp
-    LRESULT OnSetupDownloaded(WPARAM, LPARAM);     // install/extract_worker.cpp
+    LRESULT OnSetupBadPath(WPARAM, LPARAM);
+    LRESULT OnSetupStart(WPARAM, LPARAM);
+    LRESULT OnSetupExtracted(WPARAM, LPARAM);
+    LRESULT OnSetupDownloaded(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
 private:
-    void ApplyCommandLine();
+    bool StartRun();
+    StageReporter Reporter() const { return StageReporter(m_hWnd); }
 
     HICON m_hIcon;  // shared resource icon: never destroyed
+    RunState m_run;
 };
-
-// Messages of the install sequence, CP949.
-extern const char kIdleStatusText[];  // "설치할 경로를 입력하십시오."

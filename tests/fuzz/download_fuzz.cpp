@@ -10,6 +10,7 @@
 #include <string>
 
 #include "download/download_rules.h"
+#include "fw/bounded_text.h"
 #include "fuzz_support.h"
 
 namespace {

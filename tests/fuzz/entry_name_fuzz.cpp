@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "fw/path_text.h"
+#include "install/data_copy_rules.h"
 #include "install/entry_name_rules.h"
 
 namespace {
@@ -107,24 +109,18 @@ void CheckComposers(const FuzzFields& f) {
     const std::string folder = f.Text(1);
     const int64_t selector = f.Number(2);
 
+    // The one join of every target, folder and pattern of the extraction and the data copy.
     std::string expected = folder + name;
     ExactBuffer target(CapacityNear(expected.size(), selector, kEntryPathCapacity));
-    bool ok = ComposeEntryTarget(folder.c_str(), name.c_str(), target.get(), target.size());
-    if (name.size() >= kEntryPathCapacity) CheckRefused(ok, target);
-    else CheckComposed(ok, target, expected);
-
-    ExactBuffer file(CapacityNear(expected.size(), selector, kDataPathCapacity));
-    CheckComposed(ComposeFilePath(folder.c_str(), name.c_str(), file.get(), file.size()), file, expected);
-    ExactBuffer sub(CapacityNear(expected.size() + 1, selector, kDataPathCapacity));
-    CheckComposed(ComposeSubFolder(folder.c_str(), name.c_str(), sub.get(), sub.size()), sub,
+    CheckComposed(ComposePath(target.get(), target.size(), {folder.c_str(), name.c_str()}), target,
+                  expected);
+    ExactBuffer sub(CapacityNear(expected.size() + 1, selector, kPathCapacity));
+    CheckComposed(ComposePath(sub.get(), sub.size(), {folder.c_str(), name.c_str(), "\\"}), sub,
                   expected + "\\");
-    ExactBuffer pattern(CapacityNear(folder.size() + 3, selector, kDataPathCapacity));
-    CheckComposed(ComposeSearchPattern(folder.c_str(), pattern.get(), pattern.size()), pattern,
-                  folder + "*.*");
 
     size_t lastSeparator = folder.rfind('\\');
-    ExactBuffer source(CapacityNear(lastSeparator + 6, selector, kDataPathCapacity));
-    ok = ComposeDataSourceDir(folder.c_str(), source.get(), source.size());
+    ExactBuffer source(CapacityNear(lastSeparator + 6, selector, kPathCapacity));
+    bool ok = ComposeDataSourceDir(folder.c_str(), source.get(), source.size());
     if (lastSeparator == std::string::npos) CheckRefused(ok, source);
     else CheckComposed(ok, source, folder.substr(0, lastSeparator) + "\\data\\");
 }

@@ -69,10 +69,10 @@ void CheckNormalise(const std::string& input, size_t capacity) {
     FUZZ_CHECK(again.text() == dir.text());
 
     // The drive checks read the accepted folder's root.
-    ExactBuffer root(kInstallDirCapacity);
+    ExactBuffer root(kPathCapacity);
     FUZZ_CHECK(ComposeDriveRoot(dir.get(), root.get(), root.size()));
     FUZZ_CHECK(root.text() == expected.substr(0, 3));
-    ExactBuffer test(kInstallDirCapacity);
+    ExactBuffer test(kPathCapacity);
     FUZZ_CHECK(ComposeDriveTestPath(dir.get(), test.get(), test.size()));
     FUZZ_CHECK(test.text() == expected.substr(0, 3) + "_setuptest_");
 }
@@ -92,7 +92,7 @@ void CheckComposers(const FuzzFields& f) {
     const int64_t selector = f.Number(3);
 
     std::string expected = (base ? base : "") + subdir;
-    ExactBuffer byDefault(CapacityNear(expected.size(), selector, kInstallDirCapacity));
+    ExactBuffer byDefault(CapacityNear(expected.size(), selector, kPathCapacity));
     CheckComposed(ComposeDefaultInstallDir(base, subdir.c_str(), byDefault.get(), byDefault.size()),
                   byDefault, expected);
 
@@ -102,7 +102,7 @@ void CheckComposers(const FuzzFields& f) {
         bool root = picked.size() == 3 && picked[2] == '\\';
         expected = (root ? picked.substr(0, 2) : picked) + subdir;
     }
-    ExactBuffer browsed(CapacityNear(expected.size(), selector, kInstallDirCapacity));
+    ExactBuffer browsed(CapacityNear(expected.size(), selector, kPathCapacity));
     CheckComposed(ComposeBrowsedInstallDir(picked.c_str(), subdir.c_str(), browsed.get(), browsed.size()),
                   browsed, expected);
 
@@ -110,18 +110,18 @@ void CheckComposers(const FuzzFields& f) {
     // is a folder the normalisation accepts, whenever it fits.
     bool subdirIsComponent = subdir.size() > 1 && subdir[0] == '\\' &&
                              subdir.find_first_of("\\:", 1) == std::string::npos;
-    if (IsPickerPath(picked) && subdirIsComponent && expected.size() + 2 <= kInstallDirCapacity) {
-        ExactBuffer dir(kInstallDirCapacity);
+    if (IsPickerPath(picked) && subdirIsComponent && expected.size() + 2 <= kPathCapacity) {
+        ExactBuffer dir(kPathCapacity);
         FUZZ_CHECK(ComposeBrowsedInstallDir(picked.c_str(), subdir.c_str(), dir.get(), dir.size()));
         FUZZ_CHECK(NormaliseInstallDir(dir.get(), dir.size()));
     }
 
-    ExactBuffer test(CapacityNear(folder.size() + 11, selector, kInstallDirCapacity));
+    ExactBuffer test(CapacityNear(folder.size() + 11, selector, kPathCapacity));
     bool ok = ComposeDriveTestPath(folder.c_str(), test.get(), test.size());
     if (folder.size() < 3) CheckRefused(ok, test);
     else CheckComposed(ok, test, folder.substr(0, 3) + "_setuptest_");
 
-    ExactBuffer root(CapacityNear(3, selector, kInstallDirCapacity));
+    ExactBuffer root(CapacityNear(3, selector, kPathCapacity));
     ok = ComposeDriveRoot(folder.c_str(), root.get(), root.size());
     if (folder.size() < 2 || folder[1] != ':') CheckRefused(ok, root);
     else CheckComposed(ok, root, folder.substr(0, 1) + ":\\");
@@ -147,8 +147,8 @@ void CheckArithmetic(const FuzzFields& f) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzFields f(data, size);
     const std::string folder = f.Text(0);
-    CheckNormalise(folder, CapacityNear(folder.size(), f.Number(3), kInstallDirCapacity));
-    CheckNormalise(folder, kInstallDirCapacity);
+    CheckNormalise(folder, CapacityNear(folder.size(), f.Number(3), kPathCapacity));
+    CheckNormalise(folder, kPathCapacity);
     CheckComposers(f);
     CheckArithmetic(f);
     return 0;

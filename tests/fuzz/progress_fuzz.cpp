@@ -91,7 +91,7 @@ void Report(CopyProgress* state, Model* model, int32_t written) {
     FUZZ_CHECK(status.size() < sizeof(out.status));
     FUZZ_CHECK(status.compare(0, strlen(kStatusPrefix), kStatusPrefix) == 0);
     CheckFittedTail(status.substr(strlen(kStatusPrefix)), state->currentName,
-                    kProgressTextCapacity - strlen(kStatusPrefix));
+                    kPathCapacity - strlen(kStatusPrefix));
     FUZZ_CHECK(out.writeStatus == (status != model->lastStatus));
     FUZZ_CHECK(status == state->lastStatus);
     model->lastStatus = status;
@@ -148,7 +148,7 @@ void Apply(const char* op, CopyProgress* state, Model* model) {
             const std::string name = blank ? blank + 1 : "";
             uint32_t size = static_cast<uint32_t>(n);
             BeginFile(state, name.c_str(), size);
-            CheckFittedTail(std::string(state->currentName), name, kProgressTextCapacity);
+            CheckFittedTail(std::string(state->currentName), name, kPathCapacity);
             model->before = model->queued;
             model->queued += size;
             model->fileSize = size;

@@ -1,4 +1,5 @@
 #include "download/download_rules.h"
+#include "fw/bounded_text.h"
 
 #include <gtest/gtest.h>
 

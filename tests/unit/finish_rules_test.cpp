@@ -26,8 +26,8 @@ const TargetCase kTargetCases[] = {
 TEST(InstallTargets, ProgramAndUninstaller) {
     for (const TargetCase& c : kTargetCases) {
         SCOPED_TRACE(c.installDir);
-        char out[kFinishPathCapacity];
-        EXPECT_TRUE(ComposeInstallTarget(c.installDir, "Velmora.EXE", out, sizeof(out)));
+        char out[kPathCapacity];
+        EXPECT_TRUE(ComposePath(out, sizeof(out), {c.installDir, "Velmora.EXE"}));
         EXPECT_STREQ(out, c.program);
 
         RegistryText value;
@@ -38,10 +38,10 @@ TEST(InstallTargets, ProgramAndUninstaller) {
 }
 
 TEST(InstallTargets, TooLongIsSkippedNotCut) {
-    char out[kFinishPathCapacity];
+    char out[kPathCapacity];
     const std::string dir = "C:\\" + std::string(244, 'd') + "\\";  // 248 bytes
-    EXPECT_TRUE(ComposeInstallTarget(dir.c_str(), "Velmora.EXE", out, sizeof(out)));  // 260 - 1
-    EXPECT_FALSE(ComposeInstallTarget(dir.c_str(), "Velmora.EXEx", out, sizeof(out)));
+    EXPECT_TRUE(ComposePath(out, sizeof(out), {dir.c_str(), "Velmora.EXE"}));  // 260 - 1
+    EXPECT_FALSE(ComposePath(out, sizeof(out), {dir.c_str(), "Velmora.EXEx"}));
     EXPECT_STREQ(out, "");
 
     RegistryText value;
@@ -79,11 +79,11 @@ const ShortcutCase kShortcutCases[] = {
 TEST(ComposeShortcutPath, FolderNameAndExtension) {
     for (const ShortcutCase& c : kShortcutCases) {
         SCOPED_TRACE(c.path);
-        char out[kFinishPathCapacity];
+        char out[kPathCapacity];
         EXPECT_TRUE(ComposeShortcutPath(c.folder, c.name, c.kind, out, sizeof(out)));
         EXPECT_STREQ(out, c.path);
     }
-    char out[kFinishPathCapacity];
+    char out[kPathCapacity];
     const std::string folder = "C:\\" + std::string(243, 'f');  // 246 + "\Velmora.lnk" = 258
     EXPECT_TRUE(ComposeShortcutPath(folder.c_str(), "Velmora", ShortcutKind::kShellLink, out, sizeof(out)));
     EXPECT_TRUE(ComposeShortcutPath(folder.c_str(), "Velmora1", ShortcutKind::kShellLink, out, sizeof(out)));
@@ -92,13 +92,14 @@ TEST(ComposeShortcutPath, FolderNameAndExtension) {
 }
 
 TEST(ProgramGroup, GroupAndDesktopFolders) {
-    char out[kFinishPathCapacity];
-    EXPECT_TRUE(ComposeGroupFolder(kPrograms, "탄드렐", out, sizeof(out)));
+    char out[kPathCapacity];
+    EXPECT_TRUE(ComposePath(out, sizeof(out), {kPrograms, "\\", "탄드렐"}));
     EXPECT_EQ(std::string(out), std::string(kPrograms) + "\\탄드렐");
-    EXPECT_TRUE(ComposeFolderWithSeparator(kDesktop, out, sizeof(out)));
+    EXPECT_TRUE(ComposePath(out, sizeof(out), {kDesktop, "\\"}));
     EXPECT_STREQ(out, "C:\\users\\root\\Desktop\\");
-    EXPECT_FALSE(ComposeGroupFolder(kPrograms, "탄드렐", out, strlen(kPrograms) + 7));
-    EXPECT_TRUE(ComposeGroupFolder(kPrograms, "탄드렐", out, strlen(kPrograms) + 8));
+    EXPECT_FALSE(ComposePath(out, strlen(kPrograms) + 7, {kPrograms, "\\", "탄드렐"}));
+    EXPECT_STREQ(out, "");
+    EXPECT_TRUE(ComposePath(out, strlen(kPrograms) + 8, {kPrograms, "\\", "탄드렐"}));
 }
 
 struct UrlFileCase {
@@ -151,7 +152,7 @@ TEST(FormatInternetShortcut, TooLongIsSkipped) {
 }
 
 TEST(FormatRunQuestion, NamesTheProduct) {
-    char out[kFinishPathCapacity];
+    char out[kPathCapacity];
     EXPECT_TRUE(FormatRunQuestion("Velmora", out, sizeof(out)));
     EXPECT_STREQ(out, "설치를 성공적으로 마쳤습니다.\n\nVelmora을(를) 지금 실행하겠습니까?");
     EXPECT_TRUE(FormatRunQuestion("벨모라", out, sizeof(out)));

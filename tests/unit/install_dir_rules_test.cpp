@@ -44,7 +44,7 @@ const FolderCase kFolderCases[] = {
 TEST(NormaliseInstallDir, AppliesTheFolderRules) {
     for (const FolderCase& c : kFolderCases) {
         SCOPED_TRACE(c.typed);
-        char dir[kInstallDirCapacity] = {};
+        char dir[kPathCapacity] = {};
         strcpy(dir, c.typed);
         EXPECT_EQ(NormaliseInstallDir(dir, sizeof(dir)), c.accepted);
         if (c.accepted) {
@@ -79,7 +79,7 @@ TEST(NormaliseInstallDir, BufferEdges) {
     for (const EdgeCase& c : kEdgeCases) {
         SCOPED_TRACE(c.length);
         SCOPED_TRACE(c.tail);
-        char dir[kInstallDirCapacity];
+        char dir[kPathCapacity];
         std::string text = FolderOfLength(c.length, c.tail);
         memcpy(dir, text.c_str(), text.size() + 1);
         EXPECT_EQ(NormaliseInstallDir(dir, sizeof(dir)), c.accepted);
@@ -91,7 +91,7 @@ TEST(NormaliseInstallDir, BufferEdges) {
 }
 
 TEST(NormaliseInstallDir, TextWithoutTerminatorIsRejectedUntouched) {
-    char dir[kInstallDirCapacity];
+    char dir[kPathCapacity];
     memset(dir, 'a', sizeof(dir));
     memcpy(dir, "C:\\", 3);
     EXPECT_FALSE(NormaliseInstallDir(dir, sizeof(dir)));
@@ -107,7 +107,7 @@ TEST(NormaliseInstallDir, SmallCapacity) {
 }
 
 TEST(ComposeDefaultInstallDir, BaseThenSubdir) {
-    char out[kInstallDirCapacity];
+    char out[kPathCapacity];
     EXPECT_TRUE(ComposeDefaultInstallDir("C:\\Users\\user\\AppData\\Local", kSubdir, out, sizeof(out)));
     EXPECT_STREQ(out, "C:\\Users\\user\\AppData\\Local\\Velmora");
     EXPECT_TRUE(ComposeDefaultInstallDir("", kSubdir, out, sizeof(out)));
@@ -117,7 +117,7 @@ TEST(ComposeDefaultInstallDir, BaseThenSubdir) {
 }
 
 TEST(ComposeDefaultInstallDir, TooLongIsRefusedNotCut) {
-    char out[kInstallDirCapacity];
+    char out[kPathCapacity];
     std::string base = FolderOfLength(251);  // + 8 bytes = 259
     EXPECT_TRUE(ComposeDefaultInstallDir(base.c_str(), kSubdir, out, sizeof(out)));
     EXPECT_EQ(strlen(out), 259u);
@@ -144,14 +144,14 @@ const BrowseCase kBrowseCases[] = {
 TEST(ComposeBrowsedInstallDir, AppendsTheSubdirOnce) {
     for (const BrowseCase& c : kBrowseCases) {
         SCOPED_TRACE(c.picked);
-        char out[kInstallDirCapacity];
+        char out[kPathCapacity];
         EXPECT_TRUE(ComposeBrowsedInstallDir(c.picked, kSubdir, out, sizeof(out)));
         EXPECT_STREQ(out, c.written);
     }
 }
 
 TEST(ComposeBrowsedInstallDir, TooLongIsRefusedNotCut) {
-    char out[kInstallDirCapacity];
+    char out[kPathCapacity];
     std::string picked = FolderOfLength(251);
     EXPECT_TRUE(ComposeBrowsedInstallDir(picked.c_str(), kSubdir, out, sizeof(out)));
     picked = FolderOfLength(252);
@@ -163,7 +163,7 @@ TEST(ComposeBrowsedInstallDir, TooLongIsRefusedNotCut) {
 }
 
 TEST(DriveProbePaths, TestFileAndRootOfTheInstallDrive) {
-    char out[kInstallDirCapacity];
+    char out[kPathCapacity];
     EXPECT_TRUE(ComposeDriveTestPath("C:\\Program Files\\Velmora\\", out, sizeof(out)));
     EXPECT_STREQ(out, "C:\\_setuptest_");
     EXPECT_TRUE(ComposeDriveTestPath("d:\\", out, sizeof(out)));

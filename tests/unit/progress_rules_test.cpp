@@ -187,7 +187,7 @@ TEST(ReportCopyProgress, LongNamesKeepTheirTail) {
         ProgressWrites out;
         ReportCopyProgress(&state, 1, &out);
         std::string status = out.status;
-        ASSERT_LT(status.size(), kProgressTextCapacity);
+        ASSERT_LT(status.size(), kPathCapacity);
         EXPECT_EQ(status.compare(0, prefix.size(), prefix), 0);
         if (!n.shortened) {
             EXPECT_EQ(status, prefix + n.name);
@@ -195,7 +195,7 @@ TEST(ReportCopyProgress, LongNamesKeepTheirTail) {
         }
         EXPECT_EQ(status.compare(prefix.size(), 3, "..."), 0);
         std::string tail = status.substr(prefix.size() + 3);
-        EXPECT_GE(status.size(), kProgressTextCapacity - 2);  // as much as fits
+        EXPECT_GE(status.size(), kPathCapacity - 2);  // as much as fits
         EXPECT_EQ(n.name.compare(n.name.size() - tail.size(), tail.size(), tail), 0);
         if (n.hangulTail) {
             EXPECT_EQ(tail.compare(0, 2, hangul), 0);

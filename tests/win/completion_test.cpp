@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/profile.h"
-#include "app/run_state.h"
 #include "finish/completion.h"
 #include "profile_values.h"
 #include "tests/win/finish_fixture.h"
@@ -119,13 +118,23 @@ protected:
         return "cwd=" + installDir.substr(0, installDir.size() - 1) + "\targs=" + args + "\r\n";
     }
 
+    // The end of a run in |variant|: the Velmora profile takes the direct one; with its archive
+    // name cut of the direct suffix it takes the external one with "/axs:", else the asking one.
+    bool Finish(CompletionVariant variant, const char* linkUrl, const char* runArgs) {
+        profile_ = g_profile;
+        if (variant != CompletionVariant::kDirect) profile_.archiveName = "velmora.zip";
+        job_ = {nullptr, &profile_, places, variant == CompletionVariant::kExternal, linkUrl, runArgs, ""};
+        return FinishInstall(&job_);
+    }
+
     std::string product_, log_;
+    ProductProfile profile_;
+    FinishJob job_;
 };
 
 TEST_F(CompletionTest, DirectStartsTheProductWithoutArguments) {
-    EXPECT_TRUE(FinishInstall(nullptr, CompletionVariant::kDirect, places, "http://localhost/",
-                              "-not-passed"));
-    EXPECT_STREQ(g_szLaunchPath, product_.c_str());
+    EXPECT_TRUE(Finish(CompletionVariant::kDirect, "http://localhost/", "-not-passed"));
+    EXPECT_STREQ(job_.launchPath, product_.c_str());
     EXPECT_EQ(WaitForStartLog(), StartLine(""));
     EXPECT_EQ(FolderEntries(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".lnk"});
     EXPECT_EQ(EntryValueCount(), 2);
@@ -133,8 +142,7 @@ TEST_F(CompletionTest, DirectStartsTheProductWithoutArguments) {
 
 TEST_F(CompletionTest, ExternalPassesTheRunArguments) {
     const char kArgs[] = "-mode demo \"벨모라 b\"";
-    EXPECT_TRUE(FinishInstall(nullptr, CompletionVariant::kExternal, places, "http://localhost/v",
-                              kArgs));
+    EXPECT_TRUE(Finish(CompletionVariant::kExternal, "http://localhost/v", kArgs));
     EXPECT_EQ(WaitForStartLog(), StartLine(kArgs));
     EXPECT_EQ(FolderEntries(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".url"});
     EXPECT_EQ(EntryValueCount(), 2);
@@ -161,7 +169,7 @@ TEST_F(CompletionTest, AskingFollowsTheTwoAnswers) {
         ForgetEarlierRun();
 
         BoxAnswerer answerer({c.shortcutAnswer, c.runAnswer});
-        bool started = FinishInstall(nullptr, CompletionVariant::kAsking, places, "", "-not-passed");
+        bool started = Finish(CompletionVariant::kAsking, "", "-not-passed");
         std::vector<Box> boxes = answerer.Finish();
         ASSERT_EQ(boxes.size(), 2u);
         EXPECT_EQ(boxes[0].text, "단축아이콘을 [시작] 메뉴와 바탕화면에 추가하겠습니까?");

@@ -8,9 +8,6 @@
 #include <vector>
 
 #include "app/messages.h"
-#include "app/profile.h"
-#include "app/run_state.h"
-#include "install/progress.h"
 #include "tests/win/install_support.h"
 #include "tests/win/test_support.h"
 
@@ -24,11 +21,14 @@ class DataCopy : public ::testing::Test {
 protected:
     DataCopy() : scratch_("vdc"), source_(scratch_.path() + "data\\"), destination_(scratch_.path() + "install\\") {}
 
-    void SetUp() override {
-        ASSERT_TRUE(CreateDirectoryA(source_.c_str(), nullptr));
-        g_bRunning = 1;
-        g_bUserAborted = 0;
-        ResetCopyProgress();
+    void SetUp() override { ASSERT_TRUE(CreateDirectoryA(source_.c_str(), nullptr)); }
+
+    // The job of a data folder at |source| copied into |destination|.
+    DataCopyJob Job(const std::string& source, const std::string& destination) {
+        DataCopyJob job = {destination.c_str(), 1, &run_.progress, &run_.flags, window_.reporter(), "", ""};
+        strcpy(job.sourceDir, source.c_str());
+        strcpy(job.destinationDir, destination.c_str());
+        return job;
     }
 
     void Put(const std::string& relative, const std::string& bytes) {
@@ -40,8 +40,8 @@ protected:
 
     std::vector<UINT> RunCopy() { return RunCopyInto(destination_); }
     std::vector<UINT> RunCopyInto(const std::string& destination) {
-        CopyPair pair = {source_.c_str(), destination.c_str()};
-        window_.RunWorker(DataCopyWorker, &pair);
+        DataCopyJob job = Job(source_, destination);
+        window_.RunStage([&job] { return CopyDataFolder(job); });
         return window_.messages;
     }
 
@@ -54,6 +54,7 @@ protected:
     ScratchDir scratch_;
     std::string source_;
     std::string destination_;
+    TestRun run_;
     StageWindow window_;
 };
 
@@ -79,7 +80,7 @@ TEST_F(DataCopy, TreeIsCopiedWithItsBytes) {
     EXPECT_EQ(Copied("zero.bin"), "");
     EXPECT_EQ(Copied("block.bin"), block);  // the longer old file is replaced
     EXPECT_EQ(Copied("maps\\deep\\large.bin"), large);
-    EXPECT_EQ(g_bRunning, 1);
+    EXPECT_EQ(run_.flags.running, 1);
 }
 
 TEST_F(DataCopy, ShowsBareFileNames) {
@@ -103,8 +104,8 @@ TEST_F(DataCopy, DestinationThatCannotBeCreatedFails) {
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(RunCopy(), kFailed);
     CloseHandle(holder);
-    EXPECT_EQ(g_bRunning, 0);
-    EXPECT_EQ(g_bUserAborted, 0);
+    EXPECT_EQ(run_.flags.running, 0);
+    EXPECT_EQ(run_.flags.userAborted, 0);
     EXPECT_EQ(Copied("held.dat"), "old");
 }
 
@@ -116,17 +117,15 @@ DWORD WINAPI ConnectAndLeave(LPVOID pipe) {
     return connected ? 1 : 0;
 }
 
-// Copies |source| to |destination| on the per-file thread while a pipe at
+// Copies |source| to |destination| on the per-file thread of |job| while a pipe at
 // |pipeName| (one of the two) is left at once by its far end. True when the
 // copy had opened the pipe.
-bool CopyAgainstALeavingPipe(StageWindow* window, const char* pipeName, DWORD access,
-                             const std::string& source, const std::string& destination) {
+bool CopyAgainstALeavingPipe(StageWindow* window, const DataCopyJob& job, const char* pipeName,
+                             DWORD access, const std::string& source, const std::string& destination) {
     HANDLE server = CreateNamedPipeA(pipeName, access, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, nullptr);
     if (server == INVALID_HANDLE_VALUE) return false;
     HANDLE farEnd = CreateThread(nullptr, 0, ConnectAndLeave, server, 0, nullptr);
-    CopyPair pair = {source.c_str(), destination.c_str()};
-    BeginFile("piped", 5 * 4096);
-    window->RunWorker(CopyFileWorker, &pair);
+    window->RunStage([&] { return CopyDataFile(job, source.c_str(), destination.c_str()); });
     WaitForSingleObject(farEnd, INFINITE);
     DWORD connected = 0;
     GetExitCodeThread(farEnd, &connected);
@@ -139,9 +138,11 @@ bool CopyAgainstALeavingPipe(StageWindow* window, const char* pipeName, DWORD ac
 // taken for more to come, and the copy read forever.
 TEST_F(DataCopy, ReadErrorFailsInsteadOfLooping) {
     const char kPipe[] = "\\\\.\\pipe\\velmora_read_error";
-    EXPECT_TRUE(CopyAgainstALeavingPipe(&window_, kPipe, PIPE_ACCESS_OUTBOUND, kPipe, scratch_.path() + "x"));
-    EXPECT_EQ(g_bRunning, 0);
-    EXPECT_EQ(g_bUserAborted, 0);
+    EXPECT_TRUE(CopyAgainstALeavingPipe(&window_, Job(source_, destination_), kPipe, PIPE_ACCESS_OUTBOUND,
+                                        kPipe, scratch_.path() + "x"));
+    EXPECT_EQ(window_.messages, kFailed);
+    EXPECT_EQ(window_.failures.back().code, StageCode::kSourceRead);
+    EXPECT_EQ(run_.flags.userAborted, 0);
 }
 
 // Before the mend a destination that stopped taking bytes (a full disk) was
@@ -149,22 +150,24 @@ TEST_F(DataCopy, ReadErrorFailsInsteadOfLooping) {
 TEST_F(DataCopy, ShortWriteFails) {
     const char kPipe[] = "\\\\.\\pipe\\velmora_short_write";
     Put("payload.bin", NoiseBytes(5 * 4096, 4));
-    EXPECT_TRUE(CopyAgainstALeavingPipe(&window_, kPipe, PIPE_ACCESS_INBOUND, source_ + "payload.bin", kPipe));
-    EXPECT_EQ(g_bRunning, 0);
-    EXPECT_EQ(g_bUserAborted, 0);
+    EXPECT_TRUE(CopyAgainstALeavingPipe(&window_, Job(source_, destination_), kPipe, PIPE_ACCESS_INBOUND,
+                                        source_ + "payload.bin", kPipe));
+    EXPECT_EQ(window_.messages, kFailed);
+    EXPECT_EQ(window_.failures.back().code, StageCode::kWrite);
+    EXPECT_EQ(run_.flags.userAborted, 0);
 }
 
 TEST_F(DataCopy, CancelDuringALargeFileAnsweredYesStopsTheWalk) {
     ScriptedAnswers answers({IDYES});
     Put("large.bin", NoiseBytes(4 * 4096, 5));
-    g_bRunning = 0;  // Cancel was pressed before the first block
+    run_.flags.running = 0;  // Cancel was pressed before the first block
     EXPECT_EQ(RunCopy(), kFailed);
     ASSERT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(answers.asked()[0].text, "설치를 중단하겠습니까?");
     EXPECT_EQ(answers.asked()[0].caption, "설치");
     EXPECT_EQ(answers.asked()[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
-    EXPECT_EQ(g_bUserAborted, 1);
-    EXPECT_EQ(g_bRunning, 0);
+    EXPECT_EQ(run_.flags.userAborted, 1);
+    EXPECT_EQ(run_.flags.running, 0);
     EXPECT_EQ(Copied("large.bin").size(), 4096u);  // partly written, and it stays
 }
 
@@ -172,11 +175,11 @@ TEST_F(DataCopy, CancelDuringALargeFileAnsweredNoGoesOn) {
     ScriptedAnswers answers({IDNO});
     const std::string large = NoiseBytes(4 * 4096, 6);
     Put("large.bin", large);
-    g_bRunning = 0;
+    run_.flags.running = 0;
     EXPECT_EQ(RunCopy(), kComplete);
     EXPECT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(Copied("large.bin"), large);
-    EXPECT_EQ(g_bRunning, 1);
+    EXPECT_EQ(run_.flags.running, 1);
 }
 
 // Files under one block have no check point: the walker asks instead, so
@@ -200,72 +203,59 @@ TEST_F(DataCopy, CancelNoCheckPointAnsweredIsAskedByTheWalker) {
         SCOPED_TRACE(c.answer);
         RemoveTree(destination_);
         window_.messages.clear();
-        g_bUserAborted = 0;
+        run_.flags.userAborted = 0;
         ScriptedAnswers answers({c.answer});
-        g_bRunning = 0;
+        run_.flags.running = 0;
         EXPECT_EQ(RunCopy(), c.messages);
         EXPECT_EQ(answers.asked().size(), 1u);
         EXPECT_EQ(ListFolder(destination_).size(), c.filesCopied);
-        EXPECT_EQ(g_bUserAborted, c.userAborted);
+        EXPECT_EQ(run_.flags.userAborted, c.userAborted);
     }
 }
 
 TEST_F(DataCopy, EmptyFolderWithAPendingCancelStillAsks) {
     ScriptedAnswers answers({IDYES});
-    g_bRunning = 0;
+    run_.flags.running = 0;
     EXPECT_EQ(RunCopy(), kFailed);
     EXPECT_EQ(answers.asked().size(), 1u);
-    EXPECT_EQ(g_bUserAborted, 1);
+    EXPECT_EQ(run_.flags.userAborted, 1);
 }
 
 TEST_F(DataCopy, PathsThatDoNotFitFailUncut) {
     Put(std::string(200, 'f'), "x");
     std::string destination = destination_ + std::string(40, 'd') + "\\";
     EXPECT_EQ(RunCopyInto(destination), kFailed);
-    EXPECT_EQ(g_bRunning, 0);
+    EXPECT_EQ(run_.flags.running, 0);
     EXPECT_TRUE(ListFolder(destination).empty());
 }
 
-TEST(CreatePathDirs, MakesEachFolderUpToTheLastBackslash) {
-    ScratchDir scratch("vcp");
-    CreatePathDirs((scratch.path() + "a\\b\\c\\tail").c_str());
-    EXPECT_EQ(ListFolder(scratch.path() + "a\\b\\"), std::vector<std::string>{"c\\"});
-    EXPECT_TRUE(ListFolder(scratch.path() + "a\\b\\c\\").empty());  // no "tail"
-    CreatePathDirs((scratch.path() + "x/y\\").c_str());  // "/" is an ordinary character
-    EXPECT_FALSE(PathExists(scratch.path() + "x"));
-}
-
-// What the stage does is the profile's choice: Velmora has no data folder,
-// the test profile has one beside the setup (here: beside the test program).
+// Whether the stage runs is the profile's choice (a positive data size): without one it ends
+// at once and touches nothing; with one it copies the folder beside the setup (here: beside
+// the test program).
 TEST(DataCopyStage, FollowsTheProfile) {
-    ScratchDir scratch("vds");
-    ASSERT_LT(scratch.path().size(), sizeof g_szInstallDir);
-    strcpy(g_szInstallDir, scratch.path().c_str());
     const std::string data = PathBesideTestProgram("data\\");
-    bool madeData = g_nDataBytes > 0 && CreateDirectoryA(data.c_str(), nullptr);
-    if (madeData) {
-        ASSERT_TRUE(WriteFileBytes(data + "beside.txt", "beside"));
-    }
-    g_bRunning = 0;
-    {
+    ASSERT_TRUE(CreateDirectoryA(data.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(WriteFileBytes(data + "beside.txt", "beside"));
+    for (int32_t dataBytes : {0, 6}) {
+        SCOPED_TRACE(dataBytes);
+        ScratchDir scratch("vds");
+        TestRun run;
+        run.flags.running = 0;
         StageWindow window;
-        StartDataCopy();
+        DataCopyJob job = {scratch.path().c_str(), dataBytes, &run.progress, &run.flags, window.reporter(), "", ""};
+        StartDataCopy(&job);
         ASSERT_TRUE(window.WaitForStageMessage(10000));
         Sleep(50);
         window.Drain();
         EXPECT_EQ(window.messages, kComplete);
-    }
-    if (g_nDataBytes < 1) {
-        EXPECT_EQ(g_bRunning, 0);  // not touched
-        EXPECT_TRUE(ListFolder(scratch.path()).empty());
-    } else {
-        EXPECT_EQ(g_bRunning, 1);
+        EXPECT_EQ(run.flags.running, dataBytes > 0 ? 1 : 0);  // without a data folder: not touched
         std::string copied;
-        EXPECT_TRUE(ReadFileBytes(scratch.path() + "beside.txt", &copied));
-        EXPECT_EQ(copied, "beside");
+        EXPECT_EQ(ReadFileBytes(scratch.path() + "beside.txt", &copied), dataBytes > 0);
+        if (dataBytes > 0) {
+            EXPECT_EQ(copied, "beside");
+        }
     }
-    if (madeData) RemoveTree(data);
-    g_szInstallDir[0] = '\0';
+    RemoveTree(data);
 }
 
 }  // namespace

@@ -9,9 +9,6 @@
 #include <vector>
 
 #include "app/messages.h"
-#include "app/profile.h"
-#include "app/run_state.h"
-#include "install/progress.h"
 #include "tests/win/install_support.h"
 #include "tests/win/test_support.h"
 
@@ -25,33 +22,24 @@ class Extraction : public ::testing::Test {
 protected:
     Extraction() : scratch_("vx"), install_(scratch_.path() + "install\\"), archive_(scratch_.path() + "package.zip") {}
 
-    void SetUp() override {
-        ASSERT_TRUE(CreateDirectoryA(install_.c_str(), nullptr));
-        SetInstallDir(install_);
-        g_bRunning = 1;
-        g_bUserAborted = 0;
-        ResetCopyProgress();
-        g_copyProgress.dataBytes = 0;  // the scale of the archive alone, whatever the profile
-    }
-    void TearDown() override {
-        g_szInstallDir[0] = '\0';
-        g_copyProgress.dataBytes = g_nDataBytes;
+    void SetUp() override { ASSERT_TRUE(CreateDirectoryA(install_.c_str(), nullptr)); }
+
+    ExtractJob Job() {
+        return {archive_.c_str(), install_.c_str(), &run_.progress, &run_.flags, window_.reporter()};
     }
 
-    static void SetInstallDir(const std::string& folder) {
-        ASSERT_LT(folder.size(), sizeof g_szInstallDir);
-        strcpy(g_szInstallDir, folder.c_str());
-    }
-
-    // Writes the archive, runs the worker as the dialog would and returns the
+    // Writes the archive, runs the stage on a worker as the dialog would and returns the
     // messages it posted.
     std::vector<UINT> Run(const std::vector<ZipEntry>& entries) { return RunBytes(BuildZip(entries)); }
     std::vector<UINT> RunBytes(const std::string& bytes) {
         EXPECT_TRUE(WriteFileBytes(archive_, bytes));
-        strcpy(archivePath_, archive_.c_str());
-        window_.RunWorker(ExtractWorker, archivePath_);
+        ExtractJob job = Job();
+        window_.RunStage([&job] { return ExtractArchive(job); });
         return window_.messages;
     }
+
+    // The reason the last run failed.
+    StageCode LastFailure() const { return window_.failures.empty() ? StageCode::kOk : window_.failures.back().code; }
 
     std::string Read(const std::string& relative) {
         std::string bytes;
@@ -62,7 +50,7 @@ protected:
     ScratchDir scratch_;
     std::string install_;
     std::string archive_;
-    char archivePath_[MAX_PATH];
+    TestRun run_;
     StageWindow window_;
 };
 
@@ -74,7 +62,7 @@ TEST_F(Extraction, EmptyArchiveEndsAtOnceWithTheBaseTotal) {
     // bare empty archive does not open (see BrokenArchivesFail); one with a
     // stub before it does.
     EXPECT_EQ(RunBytes("stub" + BuildZip({})), kExtracted);
-    EXPECT_EQ(g_nTotalBytes, 1);
+    EXPECT_EQ(run_.progress.totalBytes, 1);
     EXPECT_TRUE(ListFolder(install_).empty());
     EXPECT_TRUE(window_.statusTexts.empty());
 }
@@ -173,8 +161,8 @@ TEST_F(Extraction, CrcMismatchFailsAfterTheFileIsCompleteAndDated) {
     EXPECT_EQ(Read("bad.bin"), bad.data);
     ExpectDatedAsSample(install_ + "bad.bin");
     EXPECT_FALSE(PathExists(install_ + "after.txt"));
-    EXPECT_EQ(g_bUserAborted, 0);
-    EXPECT_EQ(ExtractArchive(archive_.c_str()), UNZ_CRCERROR);
+    EXPECT_EQ(run_.flags.userAborted, 0);
+    EXPECT_EQ(LastFailure(), StageCode::kCrc);
 }
 
 struct BrokenCase {
@@ -202,7 +190,7 @@ TEST_F(Extraction, BrokenArchivesFail) {
         SCOPED_TRACE(c.what);
         window_.messages.clear();
         EXPECT_EQ(RunBytes(c.bytes), kFailed);
-        EXPECT_NE(ExtractArchive(archive_.c_str()), UNZ_OK);
+        EXPECT_NE(LastFailure(), StageCode::kOk);
     }
 }
 
@@ -227,7 +215,7 @@ TEST_F(Extraction, HostileNamesFailBeforeAnythingOfThemIsWritten) {
         EXPECT_EQ(ListFolder(scratch_.path()), (std::vector<std::string>{"install\\", "package.zip"}));
         EXPECT_FALSE(PathExists(scratch_.path() + "..\\escape.txt"));
         EXPECT_FALSE(PathExists("C:\\escape.txt"));
-        EXPECT_EQ(ExtractArchive(archive_.c_str()), UNZ_UNSAFENAME);
+        EXPECT_EQ(LastFailure(), StageCode::kUnsafeName);
     }
 }
 
@@ -240,7 +228,7 @@ TEST_F(Extraction, NamesAndTargetsThatDoNotFitFailUncut) {
         window_.messages.clear();
         EXPECT_EQ(Run({{name, "x"}}), kFailed);
         EXPECT_TRUE(ListFolder(install_).empty());
-        EXPECT_EQ(ExtractArchive(archive_.c_str()), UNZ_UNSAFENAME);
+        EXPECT_EQ(LastFailure(), StageCode::kUnsafeName);
     }
 }
 
@@ -253,7 +241,7 @@ TEST_F(Extraction, TargetsThatCannotBeCreatedFailTheStage) {
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Run({{"locked.dll", "new"}, {"after.txt", "a"}}), kFailed);
     EXPECT_FALSE(PathExists(install_ + "after.txt"));
-    EXPECT_EQ(ExtractArchive(archive_.c_str()), UNZ_CANNOTCREATE);
+    EXPECT_EQ(LastFailure(), StageCode::kTargetCreate);
     CloseHandle(holder);
     EXPECT_EQ(Read("locked.dll"), "old");
 }
@@ -261,7 +249,7 @@ TEST_F(Extraction, TargetsThatCannotBeCreatedFailTheStage) {
 TEST_F(Extraction, StatusShowsTheEntryAndThePercentEndsAtOneHundred) {
     EXPECT_EQ(Run({{"docs/", ""}, {"docs/readme.txt", NoiseBytes(10000, 5)}, {"empty", ""}, {"b.bin", "bb"}}),
               kExtracted);
-    EXPECT_EQ(g_nTotalBytes, 1 + 10000 + 2);
+    EXPECT_EQ(run_.progress.totalBytes, 1 + 10000 + 2);
     EXPECT_EQ(window_.statusTexts, (std::vector<std::string>{"복사 중... docs/readme.txt", "복사 중... b.bin"}));
     ASSERT_FALSE(window_.percentTexts.empty());
     EXPECT_EQ(window_.percentTexts.back(), "100%");
@@ -269,33 +257,33 @@ TEST_F(Extraction, StatusShowsTheEntryAndThePercentEndsAtOneHundred) {
 
 TEST_F(Extraction, CancelAnsweredNoGoesOn) {
     ScriptedAnswers answers({IDNO});
-    g_bRunning = 0;  // Cancel was pressed before the first block
+    run_.flags.running = 0;  // Cancel was pressed before the first block
     const std::string data = NoiseBytes(3 * 8192, 6);
     EXPECT_EQ(Run({{"a.bin", data}, {"b.bin", data}}), kExtracted);
     ASSERT_EQ(answers.asked().size(), 1u);
     const AskedQuestion& q = answers.asked()[0];
-    EXPECT_EQ(q.owner, g_hMainWnd);
+    EXPECT_EQ(q.owner, window_.reporter().dialog());
     EXPECT_EQ(q.text, "설치를 중단하겠습니까?");
     EXPECT_EQ(q.caption, "설치");
     EXPECT_EQ(q.flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));  // no icon
-    EXPECT_EQ(g_bRunning, 1);
+    EXPECT_EQ(run_.flags.running, 1);
     EXPECT_EQ(Read("b.bin"), data);
 }
 
 TEST_F(Extraction, CancelAnsweredYesStopsAfterTheBlock) {
     ScriptedAnswers answers({IDYES});
-    g_bRunning = 0;
+    run_.flags.running = 0;
     EXPECT_EQ(Run({{"a.bin", NoiseBytes(3 * 8192, 7), true}, {"b.bin", "b"}}), kFailed);
     EXPECT_EQ(answers.asked().size(), 1u);
-    EXPECT_EQ(g_bUserAborted, 1);
-    EXPECT_EQ(g_bRunning, 0);
+    EXPECT_EQ(run_.flags.userAborted, 1);
+    EXPECT_EQ(run_.flags.running, 0);
     EXPECT_EQ(Read("a.bin").size(), 8192u);  // the partly written file stays
     EXPECT_FALSE(PathExists(install_ + "b.bin"));
 }
 
 TEST_F(Extraction, AnEmptyFileHasNoCheckPoint) {
     ScriptedAnswers answers({IDYES});
-    g_bRunning = 0;
+    run_.flags.running = 0;
     EXPECT_EQ(Run({{"empty.txt", ""}}), kExtracted);
     EXPECT_TRUE(answers.asked().empty());
     EXPECT_TRUE(PathExists(install_ + "empty.txt"));
@@ -303,44 +291,15 @@ TEST_F(Extraction, AnEmptyFileHasNoCheckPoint) {
 
 TEST_F(Extraction, StartedTheDialogsWayItRunsOnItsOwnThread) {
     ASSERT_TRUE(WriteFileBytes(archive_, BuildZip({{"one.txt", "1"}})));
-    strcpy(g_szArchivePath, archive_.c_str());
-    g_bRunning = 0;  // a request left over from the download is dropped
-    StartExtraction();
-    EXPECT_EQ(g_bRunning, 1);
+    ExtractJob job = Job();
+    run_.flags.running = 0;  // a request left over from the download is dropped
+    StartExtraction(&job);
+    EXPECT_EQ(run_.flags.running, 1);
     ASSERT_TRUE(window_.WaitForStageMessage(10000));
     Sleep(50);
     window_.Drain();
     EXPECT_EQ(window_.messages, kExtracted);
     EXPECT_EQ(Read("one.txt"), "1");
-    g_szArchivePath[0] = '\0';
-}
-
-struct ChainCase {
-    const char* folder;  // under the scratch folder
-    int result;
-    const char* made;    // a folder that must exist afterwards, or null
-};
-
-TEST(MakeDirChain, MakesEveryMissingFolder) {
-    ScratchDir scratch("vmk");
-    ASSERT_TRUE(WriteFileBytes(scratch.path() + "file", "x"));
-    const ChainCase kCases[] = {
-        {"a", 1, "a"},
-        {"b\\c\\d", 1, "b\\c\\d"},
-        {"e/f/g/", 1, "e\\f\\g"},    // a trailing "/" is dropped
-        {"h\\i/j\\", 1, "h\\i\\j"},
-        {"b\\c", 1, "b\\c"},        // exists already
-        {"file\\sub", 0, nullptr},  // a file stands where a folder must be
-    };
-    for (const ChainCase& c : kCases) {
-        SCOPED_TRACE(c.folder);
-        EXPECT_EQ(MakeDirChain((scratch.path() + c.folder).c_str()), c.result);
-        if (c.made) {
-            DWORD attributes = GetFileAttributesA((scratch.path() + c.made).c_str());
-            EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
-        }
-    }
-    EXPECT_EQ(MakeDirChain(""), 0);
 }
 
 }  // namespace

@@ -12,10 +12,7 @@
 #include <vector>
 
 #include "app/messages.h"
-#include "app/profile.h"
-#include "app/run_state.h"
 #include "install/extract_worker.h"
-#include "install/progress.h"
 #include "tests/win/install_support.h"
 #include "tests/win/test_support.h"
 
@@ -53,28 +50,17 @@ class HostileArchive : public ::testing::Test {
 protected:
     HostileArchive() : scratch_("vh"), install_(scratch_.path() + "install\\"), archive_(scratch_.path() + "package.zip") {}
 
-    void SetUp() override {
-        ASSERT_LT(install_.size(), sizeof g_szInstallDir);
-        strcpy(g_szInstallDir, install_.c_str());
-        g_copyProgress.dataBytes = 0;  // the scale of the archive alone, whatever the profile
-    }
-    void TearDown() override {
-        g_szInstallDir[0] = '\0';
-        g_copyProgress.dataBytes = g_nDataBytes;
-    }
-
     // A fresh install folder, the archive written, the worker run as the dialog runs it.
     std::vector<UINT> Run(const std::string& bytes) {
         RemoveTree(install_);
         CreateDirectoryA(install_.c_str(), nullptr);
-        g_bRunning = 1;
-        g_bUserAborted = 0;
-        ResetCopyProgress();
+        run_ = TestRun();
         window_.messages.clear();
+        window_.failures.clear();
         window_.percentTexts.clear();
         EXPECT_TRUE(WriteFileBytes(archive_, bytes));
-        strcpy(archivePath_, archive_.c_str());
-        window_.RunWorker(ExtractWorker, archivePath_);
+        ExtractJob job = {archive_.c_str(), install_.c_str(), &run_.progress, &run_.flags, window_.reporter()};
+        window_.RunStage([&job] { return ExtractArchive(job); });
         return window_.messages;
     }
 
@@ -89,14 +75,14 @@ protected:
     ScratchDir scratch_;
     std::string install_;
     std::string archive_;
-    char archivePath_[MAX_PATH];
+    TestRun run_;
     StageWindow window_;
 };
 
 struct StructureCase {
     const char* what;
     std::string bytes;
-    int result;  // of the extraction; UNZ_OK posts WM_SETUP_EXTRACTED, anything else WM_SETUP_FAILED
+    StageCode result;  // of the extraction; kOk posts WM_SETUP_EXTRACTED, anything else WM_SETUP_FAILED
     Tree left;   // exactly what the install folder holds afterwards
 };
 
@@ -166,57 +152,59 @@ std::vector<StructureCase> StructureCases() {
 
     return {
         {"duplicate names: the later entry replaces the earlier",
-         BuildZip({{"dup.txt", "first"}, {"dup.txt", "second"}}), UNZ_OK, {{"dup.txt", "second"}}},
+         BuildZip({{"dup.txt", "first"}, {"dup.txt", "second"}}), StageCode::kOk, {{"dup.txt", "second"}}},
         {"duplicate names in another case: one file, the later bytes",
-         BuildZip({{"Case.txt", "first"}, {"CASE.TXT", "second"}}), UNZ_OK, {{"Case.txt", "second"}}},
-        {"a file, then a folder of its name", BuildZip({{"x", "file"}, {"x/y.txt", "y"}}), UNZ_CANNOTCREATE,
+         BuildZip({{"Case.txt", "first"}, {"CASE.TXT", "second"}}), StageCode::kOk, {{"Case.txt", "second"}}},
+        {"a file, then a folder of its name", BuildZip({{"x", "file"}, {"x/y.txt", "y"}}), StageCode::kTargetCreate,
          {{"x", "file"}}},
-        {"a folder, then a file of its name", BuildZip({{"x/", ""}, {"x", "file"}}), UNZ_CANNOTCREATE,
+        {"a folder, then a file of its name", BuildZip({{"x/", ""}, {"x", "file"}}), StageCode::kTargetCreate,
          {{"x\\", ""}}},
         {"local name leads out, directory name stays in: the directory's is used", BuildZip({localLies}),
-         UNZ_OK, {{"in\\", ""}, {"in\\escape.txt", "inside"}}},
-        {"local name of another length", BuildZip({{"before.txt", "b"}, localLongerName}), UNZ_BADZIPFILE,
+         StageCode::kOk, {{"in\\", ""}, {"in\\escape.txt", "inside"}}},
+        {"local name of another length", BuildZip({{"before.txt", "b"}, localLongerName}), StageCode::kArchiveRead,
          {{"before.txt", "b"}}},
-        {"local method differs", BuildZip({localMethod}), UNZ_BADZIPFILE, {}},
-        {"local size differs", BuildZip({localSize}), UNZ_BADZIPFILE, {}},
-        {"local sizes zero behind the data-descriptor flag", BuildZip({descriptorFlag}), UNZ_OK,
+        {"local method differs", BuildZip({localMethod}), StageCode::kArchiveRead, {}},
+        {"local size differs", BuildZip({localSize}), StageCode::kArchiveRead, {}},
+        {"local sizes zero behind the data-descriptor flag", BuildZip({descriptorFlag}), StageCode::kOk,
          {{"d.txt", "sized later"}}},
         {"deflated data far shorter than its declared size", BuildZip({claimsMoreDeflated, {"after.txt", "a"}}),
-         UNZ_BADZIPFILE, {{"bomb.txt", tiny}}},
-        {"stored data far shorter than its declared size", BuildZip({claimsMoreStored}), UNZ_BADZIPFILE,
+         StageCode::kDataShort, {{"bomb.txt", tiny}}},
+        {"stored data far shorter than its declared size", BuildZip({claimsMoreStored}), StageCode::kDataShort,
          {{"bomb.txt", tiny}}},
-        {"packed size running far past the end of the file", BuildZip({packedBeyondEnd}), UNZ_ERRNO,
+        {"packed size running far past the end of the file", BuildZip({packedBeyondEnd}), StageCode::kArchiveRead,
          {{"far.txt", ""}}},
-        {"data longer than its declared size", BuildZip({claimsLess}), UNZ_CRCERROR, {{"less.txt", "more"}}},
-        {"bzip2 entry: never copied raw", BuildZip({{"before.txt", "b"}, bzip2}), UNZ_BADZIPFILE,
+        {"data longer than its declared size", BuildZip({claimsLess}), StageCode::kCrc, {{"less.txt", "more"}}},
+        {"bzip2 entry: never copied raw", BuildZip({{"before.txt", "b"}, bzip2}), StageCode::kMethod,
          {{"before.txt", "b"}}},
-        {"unknown compression method", BuildZip({unknownMethod}), UNZ_BADZIPFILE, {}},
-        {"two directory records share one local header", BuildZip({{"orig.txt", "shared"}, overlap}), UNZ_OK,
+        {"unknown compression method", BuildZip({unknownMethod}), StageCode::kMethod, {}},
+        {"two directory records share one local header", BuildZip({{"orig.txt", "shared"}, overlap}), StageCode::kOk,
          {{"orig.txt", "shared"}, {"copy.txt", "shared"}}},
-        {"a local header offset beyond the file", localPastTheEnd, UNZ_BADZIPFILE, {{"first.txt", "1"}}},
-        {"directory offset beyond the file", directoryBeyondFile, UNZ_BADZIPFILE, {}},
+        {"a local header offset beyond the file", localPastTheEnd, StageCode::kArchiveRead, {{"first.txt", "1"}}},
+        {"directory offset beyond the file", directoryBeyondFile, StageCode::kArchiveOpen, {}},
         {"directory cut in its second record, end record as before", WithDirectoryCut(firstRecord + 20, false),
-         UNZ_BADZIPFILE, {}},
+         StageCode::kArchiveOpen, {}},
         {"directory cut in its second record, end record fitted to the cut",
-         WithDirectoryCut(firstRecord + 20, true), UNZ_ERRNO, {{"one.txt", "1"}}},
-        {"end record counts fewer entries than the directory holds", WithEndCounts(1, 1), UNZ_OK,
+         WithDirectoryCut(firstRecord + 20, true), StageCode::kArchiveRead, {{"one.txt", "1"}}},
+        {"end record counts fewer entries than the directory holds", WithEndCounts(1, 1), StageCode::kOk,
          {{"one.txt", "1"}}},
-        {"end record counts none", WithEndCounts(0, 0), UNZ_OK, {}},
-        {"end record counts 65535", WithEndCounts(65535, 65535), UNZ_BADZIPFILE,
+        {"end record counts none", WithEndCounts(0, 0), StageCode::kOk, {}},
+        {"end record counts 65535", WithEndCounts(65535, 65535), StageCode::kArchiveRead,
          {{"one.txt", "1"}, {"two.txt", "22"}, {"three.txt", "333"}}},
-        {"end record's two counts disagree", WithEndCounts(3, 2), UNZ_BADZIPFILE, {}},
+        {"end record's two counts disagree", WithEndCounts(3, 2), StageCode::kArchiveOpen, {}},
     };
 }
 
 TEST_F(HostileArchive, StructuresEndWithOneMessageAndNothingOutside) {
     for (const StructureCase& c : StructureCases()) {
         SCOPED_TRACE(c.what);
-        std::vector<UINT> expected = {static_cast<UINT>(c.result == UNZ_OK ? WM_SETUP_EXTRACTED : WM_SETUP_FAILED)};
+        std::vector<UINT> expected = {
+            static_cast<UINT>(c.result == StageCode::kOk ? WM_SETUP_EXTRACTED : WM_SETUP_FAILED)};
         EXPECT_EQ(Run(c.bytes), expected);
-        EXPECT_EQ(g_bUserAborted, 0);
+        EXPECT_EQ(run_.flags.userAborted, 0);
         EXPECT_EQ(TreeOf(install_), c.left);
         ExpectNothingOutside();
-        EXPECT_EQ(ExtractArchive(archive_.c_str()), c.result);
+        StageCode failure = window_.failures.empty() ? StageCode::kOk : window_.failures[0].code;
+        EXPECT_EQ(StageCodeName(failure), std::string(StageCodeName(c.result)));
     }
 }
 
@@ -244,7 +232,7 @@ TEST_F(HostileArchive, DeclaredSizesBeyondTwoGiBSaturateTheScaleAndFail) {
     ZipEntry second = liar;
     second.name = "liar2.bin";
     EXPECT_EQ(Run(BuildZip({liar, second})), std::vector<UINT>{WM_SETUP_FAILED});
-    EXPECT_EQ(g_nTotalBytes, INT32_MAX);
+    EXPECT_EQ(run_.progress.totalBytes, INT32_MAX);
     for (const std::string& text : window_.percentTexts) EXPECT_EQ(text, "  0%");
     EXPECT_EQ(TreeOf(install_), (Tree{{"liar.bin", "tiny"}}));
     ExpectNothingOutside();

@@ -7,8 +7,7 @@
 #include <cstring>
 
 #include "app/messages.h"
-#include "app/run_state.h"
-#include "install/progress.h"
+#include "fw/scoped.h"
 #include "res/resource.h"
 
 namespace {
@@ -178,12 +177,29 @@ StageWindow::StageWindow() {
         CreateWindowA(kControlClass, "", WS_CHILD, 0, 0, 10, 10, window_,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), main.hInstance, nullptr);
     }
-    g_hMainWnd = window_;
 }
 
-StageWindow::~StageWindow() {
-    g_hMainWnd = nullptr;
-    DestroyWindow(window_);
+StageWindow::~StageWindow() { DestroyWindow(window_); }
+
+namespace {
+
+// A stage's work on the worker thread, ended as a stage ends it.
+struct StageCall {
+    const std::function<StageResult()>* stage;
+    HWND window;
+};
+
+DWORD WINAPI RunStageCall(LPVOID param) {
+    const StageCall* call = static_cast<const StageCall*>(param);
+    StageReporter(call->window).Finish((*call->stage)());
+    return 0;
+}
+
+}  // namespace
+
+void StageWindow::RunStage(const std::function<StageResult()>& stage) {
+    StageCall call = {&stage, window_};
+    RunWorker(RunStageCall, &call);
 }
 
 void StageWindow::RunWorker(LPTHREAD_START_ROUTINE worker, void* param) {
@@ -223,6 +239,7 @@ LRESULT CALLBACK StageWindow::MainProc(HWND window, UINT message, WPARAM wParam,
     auto* self = reinterpret_cast<StageWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (self && message >= WM_SETUP_COMPLETE && message <= WM_SETUP_DOWNLOADED) {
         self->messages.push_back(message);
+        if (message == WM_SETUP_FAILED) self->failures.push_back(StageResultOfMessage(wParam, lParam));
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -240,10 +257,10 @@ LRESULT CALLBACK StageWindow::ControlProc(HWND window, UINT message, WPARAM wPar
 ScriptedAnswers::ScriptedAnswers(std::vector<int> answers) {
     g_asked.clear();
     g_answers = std::move(answers);
-    g_pfnCancelQuestion = AnswerFromScript;
+    g_pfnStageMessageBox = AnswerFromScript;
 }
 
-ScriptedAnswers::~ScriptedAnswers() { g_pfnCancelQuestion = MessageBoxA; }
+ScriptedAnswers::~ScriptedAnswers() { g_pfnStageMessageBox = MessageBoxA; }
 
 const std::vector<AskedQuestion>& ScriptedAnswers::asked() const { return g_asked; }
 
@@ -254,15 +271,14 @@ bool PathExists(const std::string& path) {
 std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA item;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &item);
-    if (find == INVALID_HANDLE_VALUE) return names;
+    ScopedFindHandle find(FindFirstFileA((folder + "*").c_str(), &item));
+    if (!find) return names;
     do {
         std::string name = item.cFileName;
         if (name == "." || name == "..") continue;
         if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) name += '\\';
         names.push_back(name);
-    } while (FindNextFileA(find, &item));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &item));
     std::sort(names.begin(), names.end());
     return names;
 }

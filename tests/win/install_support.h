@@ -6,8 +6,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "app/run_flags.h"
+#include "app/stage_reporter.h"
+#include "install/progress_rules.h"
 
 // 2019-06-15 13:45:30 as an MS-DOS date (high 16 bits) and time (low 16 bits).
 const uint32_t kSampleDosDate = ((2019 - 1980) << 25) | (6 << 21) | (15 << 16) | (13 << 11) | (45 << 5) | (30 / 2);
@@ -51,9 +56,9 @@ void Set32(std::string* archive, size_t offset, uint32_t value);
 std::string NoiseBytes(size_t size, uint32_t seed);
 
 // Stands in for the main dialog while a stage runs: a hidden window with the
-// controls IDC_STATUS and IDC_PERCENT that is g_hMainWnd while it lives,
-// and records the private messages posted to it and the texts written to the
-// two controls. Create it on the test's thread.
+// controls IDC_STATUS and IDC_PERCENT that records the private messages posted
+// to it (with the results the failures carry) and the texts written to the two
+// controls. Create it on the test's thread.
 class StageWindow {
 public:
     StageWindow();
@@ -67,6 +72,13 @@ public:
     // fails the test and is stopped.
     void RunWorker(LPTHREAD_START_ROUTINE worker, void* param);
 
+    // RunWorker for a stage's work: |stage| runs on the worker thread and its result ends the
+    // stage as the stage would (the next stage's message, or WM_SETUP_FAILED).
+    void RunStage(const std::function<StageResult()>& stage);
+
+    // What the stages under test report through.
+    StageReporter reporter() const { return StageReporter(window_); }
+
     // Answers messages until a WM_SETUP_... message arrives or |timeoutMs|
     // passes: for stages started the dialog's way, on a thread nobody joins.
     bool WaitForStageMessage(DWORD timeoutMs);
@@ -75,6 +87,7 @@ public:
     void Drain();
 
     std::vector<UINT> messages;             // WM_SETUP_... in the order posted
+    std::vector<StageResult> failures;      // what each WM_SETUP_FAILED carried
     std::vector<std::string> statusTexts;   // every text written to IDC_STATUS
     std::vector<std::string> percentTexts;  // every text written to IDC_PERCENT
 
@@ -82,6 +95,13 @@ private:
     static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     HWND window_ = nullptr;
+};
+
+// The run state a stage under test works with: the cancel flags as a running stage has them,
+// and the progress scale of the archive alone (no data folder, whatever the profile).
+struct TestRun {
+    RunFlags flags = {1, 0};
+    CopyProgress progress = {"", 0, 0, 0, "", 1, 0};
 };
 
 // One cancel question as it was asked.
@@ -92,8 +112,8 @@ struct AskedQuestion {
     UINT flags;
 };
 
-// Answers the cancel question in place of a person while it lives: the
-// answers in order, then IDNO. Restores the real question box afterwards.
+// Answers the stages' message boxes in place of a person while it lives: the
+// answers in order, then IDNO. Restores the real message box afterwards.
 class ScriptedAnswers {
 public:
     explicit ScriptedAnswers(std::vector<int> answers);

@@ -1,67 +1,38 @@
-// The progress reporter over the run state and the shared controls.
+// The progress reporter over the run's scale and the shared controls, and the cancel check
+// point of the stages.
 #include "install/progress.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/profile.h"
-#include "app/run_state.h"
+#include "app/run_flags.h"
 #include "tests/win/install_support.h"
 
 namespace {
 
-// The scale of the archive alone, whatever data folder the profile declares.
-class CopyProgressGlue : public ::testing::Test {
-protected:
-    void SetUp() override { g_copyProgress.dataBytes = 0; }
-    void TearDown() override { g_copyProgress.dataBytes = g_nDataBytes; }
-};
-
-TEST(CopyProgressState, StartsWithTheProfilesDataBytes) {
-    EXPECT_EQ(g_copyProgress.dataBytes, g_nDataBytes);
-}
-
-TEST_F(CopyProgressGlue, TheRunStateIsTheReportersState) {
+TEST(CopyProgressGlue, ControlsAreWrittenOnlyWhenTheirTextChanges) {
     StageWindow window;
-    ResetCopyProgress();
-    g_nTotalBytes = 1 + 300;
-    BeginFile("a.txt", 100);
-    BeginFile("b.txt", 200);
-    EXPECT_STREQ(g_szCurrentName, "b.txt");
-    EXPECT_EQ(g_nBytesBefore, 100);
-    EXPECT_EQ(g_nBytesQueued, 300);
-    // The download stage resets the counters by name; the reporter sees it.
-    g_nBytesBefore = g_nBytesQueued = 0;
-    g_nTotalBytes = 1;
-    EXPECT_EQ(g_copyProgress.bytesQueued, 0);
-    EXPECT_EQ(g_copyProgress.totalBytes, 1);
-}
-
-TEST_F(CopyProgressGlue, ControlsAreWrittenOnlyWhenTheirTextChanges) {
-    StageWindow window;
-    ResetCopyProgress();
-    g_szLastStatus[0] = '\0';
-    g_nLastPermille = 0;
-    g_nTotalBytes = 1 + 1999;
-    BeginFile("big.bin", 1999);
-    ReportCopyProgress(999);   // 500 per mille
-    ReportCopyProgress(999);   // same text, same per mille: nothing written
-    ReportCopyProgress(1000);  // 501 per mille: the percentage only
-    ReportCopyProgress(1999);
+    TestRun run;
+    run.progress.totalBytes = 1 + 1999;
+    CopyProgressReporter reporter(&run.progress, window.reporter());
+    reporter.BeginFile("big.bin", 1999);
+    reporter.ReportCopyProgress(999);   // 500 per mille
+    reporter.ReportCopyProgress(999);   // same text, same per mille: nothing written
+    reporter.ReportCopyProgress(1000);  // 501 per mille: the percentage only
+    reporter.ReportCopyProgress(1999);
     EXPECT_EQ(window.statusTexts, std::vector<std::string>{"복사 중... big.bin"});
     EXPECT_EQ(window.percentTexts, (std::vector<std::string>{" 50%", " 50%", "100%"}));
-    EXPECT_STREQ(g_szLastStatus, "복사 중... big.bin");
-    EXPECT_EQ(g_nLastPermille, 1000);
+    EXPECT_STREQ(run.progress.lastStatus, "복사 중... big.bin");
+    EXPECT_EQ(run.progress.lastPermille, 1000);
 }
 
 TEST(CancelCheckPoint, AsksOnlyWhenARequestIsPending) {
     ScriptedAnswers answers({IDNO, IDYES, IDCANCEL});
-    g_bUserAborted = 0;
-    g_bRunning = 1;
-    EXPECT_TRUE(ContinueAtCheckPoint(MB_YESNO));
+    StageWindow window;
+    RunFlags flags = {1, 0};
+    EXPECT_TRUE(ContinueAfterCancelCheck(&flags, window.reporter(), "q", MB_YESNO));
     EXPECT_TRUE(answers.asked().empty());
 
     struct Step {
@@ -71,15 +42,14 @@ TEST(CancelCheckPoint, AsksOnlyWhenARequestIsPending) {
     };
     const Step kSteps[] = {{1, 1, 0}, {0, 0, 1}, {0, 0, 1}};  // No, Yes, anything else
     for (const Step& s : kSteps) {
-        g_bRunning = 0;
-        g_bUserAborted = 0;
-        EXPECT_EQ(ContinueAtCheckPoint(MB_YESNO), s.expectContinue != 0);
-        EXPECT_EQ(g_bRunning, s.running);
-        EXPECT_EQ(g_bUserAborted, s.aborted);
+        flags = {0, 0};
+        EXPECT_EQ(ContinueAfterCancelCheck(&flags, window.reporter(), "q", MB_YESNO), s.expectContinue != 0);
+        EXPECT_EQ(flags.running, s.running);
+        EXPECT_EQ(flags.userAborted, s.aborted);
     }
-    EXPECT_EQ(answers.asked().size(), 3u);
-    g_bRunning = 0;
-    g_bUserAborted = 0;
+    ASSERT_EQ(answers.asked().size(), 3u);
+    EXPECT_EQ(answers.asked()[0].caption, "설치");  // the profile's caption, owned by the dialog
+    EXPECT_EQ(answers.asked()[0].owner, window.reporter().dialog());
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST_F(InternetShortcutTest, UnopenableFileIsSkipped) {
 using UninstallEntryTest = FinishScratch;
 
 TEST_F(UninstallEntryTest, TwoValuesWithTheirTerminators) {
-    ASSERT_EQ(RegisterUninstallEntry(registryRoot, installDir.c_str()), ERROR_SUCCESS);
+    ASSERT_EQ(RegisterUninstallEntry(g_profile, registryRoot, installDir.c_str()), ERROR_SUCCESS);
     RegistryValue name = ReadRegistryValue(registryRoot, EntryKey().c_str(), "DisplayName");
     ASSERT_TRUE(name.found);
     EXPECT_EQ(name.type, static_cast<DWORD>(REG_SZ));
@@ -113,7 +113,7 @@ TEST_F(UninstallEntryTest, EarlierValuesAreReplaced) {
                    reinterpret_cast<const BYTE*>(old.c_str()), old.size() + 1);
     RegCloseKey(entry);
 
-    ASSERT_EQ(RegisterUninstallEntry(registryRoot, "C:\\"), ERROR_SUCCESS);
+    ASSERT_EQ(RegisterUninstallEntry(g_profile, registryRoot, "C:\\"), ERROR_SUCCESS);
     RegistryValue command = ReadRegistryValue(registryRoot, EntryKey().c_str(), "UninstallString");
     EXPECT_EQ(command.text, std::string("C:\\") + g_szUninstExe);
     EXPECT_EQ(command.size, strlen("C:\\") + strlen(g_szUninstExe) + 1);
@@ -124,7 +124,7 @@ TEST_F(UninstallEntryTest, MissingUninstallKeyWritesNothing) {
     ASSERT_EQ(RegCreateKeyExA(registryRoot, "Empty", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                               &empty, nullptr),
               ERROR_SUCCESS);
-    EXPECT_NE(RegisterUninstallEntry(empty, installDir.c_str()), ERROR_SUCCESS);
+    EXPECT_NE(RegisterUninstallEntry(g_profile, empty, installDir.c_str()), ERROR_SUCCESS);
     HKEY opened;
     EXPECT_NE(RegOpenKeyExA(empty, "SOFTWARE", 0, KEY_READ, &opened), ERROR_SUCCESS);
     RegCloseKey(empty);
@@ -132,7 +132,7 @@ TEST_F(UninstallEntryTest, MissingUninstallKeyWritesNothing) {
 
 TEST_F(UninstallEntryTest, CommandTooLongIsLeftOut) {
     const std::string dir = "C:\\" + std::string(251, 'd') + "\\";  // + "UNINST.EXE" > 259 bytes
-    EXPECT_NE(RegisterUninstallEntry(registryRoot, dir.c_str()), ERROR_SUCCESS);
+    EXPECT_NE(RegisterUninstallEntry(g_profile, registryRoot, dir.c_str()), ERROR_SUCCESS);
     EXPECT_TRUE(ReadRegistryValue(registryRoot, EntryKey().c_str(), "DisplayName").found);
     EXPECT_FALSE(ReadRegistryValue(registryRoot, EntryKey().c_str(), "UninstallString").found);
 }
@@ -140,7 +140,7 @@ TEST_F(UninstallEntryTest, CommandTooLongIsLeftOut) {
 using ShortcutSetTest = FinishScratch;
 
 TEST_F(ShortcutSetTest, StandardSet) {
-    EXPECT_TRUE(CreateStandardShortcuts(places));
+    EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
     EXPECT_EQ(FolderEntries(desktopDir), Names{Lnk(g_szProductName)});
     EXPECT_EQ(FolderEntries(groupDir), (Names{Lnk(g_szUninstLinkName), Lnk(g_szProductName)}));
     const std::string product = installDir + g_szProductExe;
@@ -157,7 +157,7 @@ TEST_F(ShortcutSetTest, StandardSet) {
 
 TEST_F(ShortcutSetTest, ExternalSet) {
     const char kUrl[] = "http://localhost/velmora/start";
-    EXPECT_TRUE(CreateExternalShortcuts(places, kUrl));
+    EXPECT_TRUE(CreateExternalShortcuts(g_profile, places, kUrl));
     EXPECT_EQ(FolderEntries(desktopDir), Names{Url(g_szProductName)});
     EXPECT_EQ(FolderEntries(groupDir), (Names{Lnk(g_szUninstLinkName), Url(g_szProductName)}));
     for (const std::string& folder : {desktopDir, groupDir}) {
@@ -176,7 +176,7 @@ TEST_F(ShortcutSetTest, ExistingGroupIsReusedAndOverwritten) {
     ASSERT_EQ(CreateShellLink("C:\\old\\old.exe", productLink.c_str(), "C:\\old\\"), S_OK);
     ASSERT_TRUE(WriteFileBytes(groupDir + "\\other.lnk", "kept"));
 
-    EXPECT_TRUE(CreateStandardShortcuts(places));
+    EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
     EXPECT_EQ(ReadShellLink(productLink).target, installDir + g_szProductExe);
     EXPECT_EQ(ReadShellLink(productLink).workingDir, installDir);
     EXPECT_TRUE(Exists(groupDir + "\\other.lnk"));
@@ -187,7 +187,7 @@ TEST_F(ShortcutSetTest, PathThatDoesNotFitSkipsOnlyThatItem) {
     // 249 bytes: the program's path needs 261 with its NUL, the uninstaller's 260.
     const std::string longDir = "C:\\" + std::string(245, 'd') + "\\";
     places.installDir = longDir.c_str();
-    EXPECT_TRUE(CreateStandardShortcuts(places));
+    EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
     EXPECT_EQ(FolderEntries(desktopDir), Names{});
     EXPECT_EQ(FolderEntries(groupDir), Names{Lnk(g_szUninstLinkName)});
     EXPECT_EQ(ReadShellLink(groupDir + "\\" + Lnk(g_szUninstLinkName)).target,
@@ -222,8 +222,8 @@ TEST_F(ShortcutSetTest, StopRules) {
             const std::string programs = c.programs ? root + c.programs : "";
             places.desktopDir = c.desktop ? desktop.c_str() : nullptr;
             places.programsDir = c.programs ? programs.c_str() : nullptr;
-            const bool completed = external ? CreateExternalShortcuts(places, "http://localhost/")
-                                            : CreateStandardShortcuts(places);
+            const bool completed = external ? CreateExternalShortcuts(g_profile, places, "http://localhost/")
+                                            : CreateStandardShortcuts(g_profile, places);
             EXPECT_EQ(completed, c.completed);
             const std::string desktopFile = external ? Url(g_szProductName) : Lnk(g_szProductName);
             EXPECT_EQ(Exists(desktopDir + "\\" + desktopFile), c.desktopLink);
@@ -238,7 +238,7 @@ TEST_F(ShortcutSetTest, StopRules) {
 // shortcuts cannot be saved, and the entry is still made.
 TEST_F(ShortcutSetTest, FileInPlaceOfTheGroupDoesNotStopTheRun) {
     ASSERT_TRUE(WriteFileBytes(groupDir, "not a folder"));
-    EXPECT_TRUE(CreateStandardShortcuts(places));
+    EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
     EXPECT_TRUE(Exists(desktopDir + "\\" + Lnk(g_szProductName)));
     std::string bytes;
     EXPECT_TRUE(ReadFileBytes(groupDir, &bytes));

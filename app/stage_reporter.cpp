@@ -1,0 +1,45 @@
+#include "app/stage_reporter.h"
+
+#include "app/messages.h"
+#include "app/profile.h"
+#include "res/resource.h"
+
+StageMessageBoxFn g_pfnStageMessageBox = MessageBoxA;
+
+void StageReporter::ShowStatus(const char* text) const { SetDlgItemTextA(dialog_, IDC_STATUS, text); }
+
+void StageReporter::ShowPercent(const char* text) const { SetDlgItemTextA(dialog_, IDC_PERCENT, text); }
+
+int StageReporter::ShowMessage(const char* text, UINT flags) const {
+    return g_pfnStageMessageBox(dialog_, text, g_szMsgCaption, flags);
+}
+
+void StageReporter::Finish(const StageResult& result) const {
+    if (result.ok()) {
+        PostMessageA(dialog_, NextStageMessage(result.stage), 0, 0);
+        return;
+    }
+    uint32_t packed = 0;
+    int32_t error = 0;
+    PackStageResult(result, &packed, &error);
+    PostMessageA(dialog_, WM_SETUP_FAILED, packed, static_cast<LPARAM>(error));
+}
+
+StageResult StageFailedWithLastError(Stage stage, StageCode code) {
+    DWORD error = GetLastError();
+    return StageFailed(stage, code, SystemErrorKind(error), static_cast<int32_t>(error));
+}
+
+UINT NextStageMessage(Stage stage) {
+    switch (stage) {
+        case Stage::kStart: return WM_SETUP_START;
+        case Stage::kDownload: return WM_SETUP_DOWNLOADED;
+        case Stage::kExtract: return WM_SETUP_EXTRACTED;
+        case Stage::kDataCopy: return WM_SETUP_COMPLETE;
+    }
+    return WM_SETUP_FAILED;
+}
+
+StageResult StageResultOfMessage(WPARAM wParam, LPARAM lParam) {
+    return UnpackStageResult(static_cast<uint32_t>(wParam), static_cast<int32_t>(lParam));
+}

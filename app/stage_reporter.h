@@ -1,0 +1,45 @@
+// How a stage's worker reaches the main dialog: the two shared controls, message boxes owned
+// by the dialog (its questions and notices), and the one message that ends the stage. A
+// worker touches the dialog only through this.
+#pragma once
+
+#include <windows.h>
+
+#include "app/stage_result.h"
+
+class StageReporter {
+public:
+    StageReporter() = default;
+    explicit StageReporter(HWND dialog) : dialog_(dialog) {}
+
+    // The status line (IDC_STATUS) and the percentage field (IDC_PERCENT). SetDlgItemTextA:
+    // returns once the dialog's thread has taken the text.
+    void ShowStatus(const char* text) const;
+    void ShowPercent(const char* text) const;
+
+    // A message box owned by the dialog, with the profile's caption: a question or a notice.
+    // Returns the answer.
+    int ShowMessage(const char* text, UINT flags) const;
+
+    // Ends the stage: posts the stage's own next message when |result| is a success, else
+    // WM_SETUP_FAILED with the result in its parameters.
+    void Finish(const StageResult& result) const;
+
+    HWND dialog() const { return dialog_; }
+
+private:
+    HWND dialog_ = nullptr;
+};
+
+// How the stages show their message boxes: MessageBoxA. Tests put their own answerer here.
+typedef int(WINAPI* StageMessageBoxFn)(HWND owner, const char* text, const char* caption, UINT flags);
+extern StageMessageBoxFn g_pfnStageMessageBox;
+
+// A failure of |stage| with the reason GetLastError gives now (WinInet's codes told apart).
+StageResult StageFailedWithLastError(Stage stage, StageCode code);
+
+// The message that starts the next stage after |stage| succeeded.
+UINT NextStageMessage(Stage stage);
+
+// The result a WM_SETUP_FAILED carries in its parameters.
+StageResult StageResultOfMessage(WPARAM wParam, LPARAM lParam);
