@@ -127,7 +127,7 @@ TEST_F(CompletionTest, DirectStartsTheProductWithoutArguments) {
                               "-not-passed"));
     EXPECT_STREQ(g_szLaunchPath, product_.c_str());
     EXPECT_EQ(WaitForStartLog(), StartLine(""));
-    EXPECT_EQ(FolderEntries(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".lnk"});
+    EXPECT_EQ(ListFolder(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".lnk"});
     EXPECT_EQ(EntryValueCount(), 2);
 }
 
@@ -136,7 +136,7 @@ TEST_F(CompletionTest, ExternalPassesTheRunArguments) {
     EXPECT_TRUE(FinishInstall(nullptr, CompletionVariant::kExternal, places, "http://localhost/v",
                               kArgs));
     EXPECT_EQ(WaitForStartLog(), StartLine(kArgs));
-    EXPECT_EQ(FolderEntries(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".url"});
+    EXPECT_EQ(ListFolder(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".url"});
     EXPECT_EQ(EntryValueCount(), 2);
 }
 
@@ -171,10 +171,10 @@ TEST_F(CompletionTest, AskingFollowsTheTwoAnswers) {
         EXPECT_TRUE(boxes[0].yesIsDefault && boxes[1].yesIsDefault);
 
         EXPECT_EQ(started, c.started);
-        EXPECT_EQ(Exists(desktopDir + "\\" + g_szProductName + ".lnk"), c.shortcuts);
+        EXPECT_EQ(PathExists(desktopDir + "\\" + g_szProductName + ".lnk"), c.shortcuts);
         EXPECT_EQ(EntryValueCount() == 2, c.shortcuts);
         if (c.started) EXPECT_EQ(WaitForStartLog(), StartLine(PROFILE_LAUNCH_ARGS));
-        else EXPECT_FALSE(Exists(log_));
+        else EXPECT_FALSE(PathExists(log_));
     }
 }
 
