@@ -153,8 +153,6 @@ const AskingCase kAskingCases[] = {
 };
 
 TEST_F(CompletionTest, AskingFollowsTheTwoAnswers) {
-    char runQuestion[512];
-    ASSERT_TRUE(FormatRunQuestion(g_szProductName, runQuestion, sizeof runQuestion));
     for (const AskingCase& c : kAskingCases) {
         SCOPED_TRACE(std::to_string(c.shortcutAnswer) + "," + std::to_string(c.runAnswer));
         DeleteFileA(log_.c_str());
@@ -166,7 +164,7 @@ TEST_F(CompletionTest, AskingFollowsTheTwoAnswers) {
         ASSERT_EQ(boxes.size(), 2u);
         EXPECT_EQ(boxes[0].text, "단축아이콘을 [시작] 메뉴와 바탕화면에 추가하겠습니까?");
         EXPECT_TRUE(boxes[0].icon);
-        EXPECT_EQ(boxes[1].text, runQuestion);
+        EXPECT_EQ(boxes[1].text, "설치를 성공적으로 마쳤습니다.\n\nVelmora을(를) 지금 실행하겠습니까?");
         EXPECT_FALSE(boxes[1].icon);
         EXPECT_TRUE(boxes[0].yesIsDefault && boxes[1].yesIsDefault);
 
