@@ -10,6 +10,10 @@ bool IsWindows6OrLater();
 // Fills g_szInstallDir with the default folder (it may stay empty).
 void GetDefaultInstallDir();
 
+// The library GetDefaultInstallDir loads to look SHGetKnownFolderPath up in:
+// "shell32.dll". Tests name another to see the fallbacks.
+extern const char* g_pszKnownFolderLibrary;
+
 // Reads IDC_PATH of |dialog| into g_szInstallDir and normalises it in place.
 // On rejection posts WM_SETUP_BADPATH to |dialog| and returns false.
 bool ValidateInstallDir(HWND dialog);

@@ -20,27 +20,9 @@ protected:
     void TearDown() override { g_copyProgress.dataBytes = g_nDataBytes; }
 };
 
-TEST(CopyProgressState, StartsWithTheProfilesDataBytes) {
-    EXPECT_EQ(g_copyProgress.dataBytes, g_nDataBytes);
-}
-
-TEST_F(CopyProgressGlue, TheRunStateIsTheReportersState) {
-    StageWindow window;
-    ResetCopyProgress();
-    g_nTotalBytes = 1 + 300;
-    BeginFile("a.txt", 100);
-    BeginFile("b.txt", 200);
-    EXPECT_STREQ(g_szCurrentName, "b.txt");
-    EXPECT_EQ(g_nBytesBefore, 100);
-    EXPECT_EQ(g_nBytesQueued, 300);
-    // The download stage resets the counters by name; the reporter sees it.
-    g_nBytesBefore = g_nBytesQueued = 0;
-    g_nTotalBytes = 1;
-    EXPECT_EQ(g_copyProgress.bytesQueued, 0);
-    EXPECT_EQ(g_copyProgress.totalBytes, 1);
-}
-
-TEST_F(CopyProgressGlue, ControlsAreWrittenOnlyWhenTheirTextChanges) {
+// The stages write the reporter's state by its run-state names: the size pass
+// the denominator, the download stage the reset of the counters.
+TEST_F(CopyProgressGlue, ControlsFollowTheRunStateAndChangeOnlyWithTheirText) {
     StageWindow window;
     ResetCopyProgress();
     g_szLastStatus[0] = '\0';
@@ -55,6 +37,16 @@ TEST_F(CopyProgressGlue, ControlsAreWrittenOnlyWhenTheirTextChanges) {
     EXPECT_EQ(window.percentTexts, (std::vector<std::string>{" 50%", " 50%", "100%"}));
     EXPECT_STREQ(g_szLastStatus, "복사 중... big.bin");
     EXPECT_EQ(g_nLastPermille, 1000);
+
+    // The next run: its first file's bytes count from zero again, and the
+    // second file's start after the first one's.
+    g_nBytesBefore = g_nBytesQueued = 0;
+    g_nTotalBytes = 1 + 300;
+    BeginFile("a.txt", 100);
+    BeginFile("b.txt", 200);
+    ReportCopyProgress(49);  // (100 + 49 + 1) / 301: 498 per mille
+    EXPECT_EQ(window.statusTexts.back(), "복사 중... b.txt");
+    EXPECT_EQ(window.percentTexts.back(), " 49%");
 }
 
 TEST(CancelCheckPoint, AsksOnlyWhenARequestIsPending) {
