@@ -67,7 +67,7 @@ target_link_options(velmora_setup PRIVATE -s -Wl,-Map=${CMAKE_BINARY_DIR}/velmor
 target_include_directories(velmora_setup PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
 add_dependencies(velmora_setup contract_text)
 set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS
-    "${PROFILE_DIR}/banner.bmp;${PROFILE_DIR}/app.ico;${PROFILE_DIR}/profile_values.h;${RES_BUILD_DIR}/contract.cp949.txt;${RES_BUILD_DIR}/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
+    "${PROFILE_DIR}/banner.bmp;${PROFILE_DIR}/app.ico;${PROFILE_DIR}/profile_values.h;${RES_BUILD_DIR}/contract.cp949.txt;${RES_BUILD_DIR}/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/agreement_dialog.rc2")
 
 include(cmake/windows_tests.cmake)
 include(sample/sample.cmake)

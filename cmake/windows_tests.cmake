@@ -60,3 +60,27 @@ target_link_libraries(win_tests PRIVATE setup_glue gtest_main version)
 # The tests find velmora_setup.exe beside themselves.
 add_dependencies(win_tests velmora_setup)
 gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES LABELS win)
+
+# Modules the tests load in place of the program's own, beside win_tests.exe. agreement_long.dll:
+# the agreement dialog with a text longer than it shows (100 numbered lines of 64 bytes with
+# CR LF); the test program itself holds the dialog without a text.
+string(REPEAT "-" 53 filler)
+set(long_text "")
+foreach(line RANGE 100 199)
+    string(APPEND long_text "line ${line} ${filler}\n")
+endforeach()
+file(CONFIGURE OUTPUT "${CMAKE_BINARY_DIR}/tests/agreement_long.txt" CONTENT "${long_text}"
+     NEWLINE_STYLE CRLF)
+add_library(agreement_long SHARED tests/win/agreement_module.rc)
+set_source_files_properties(tests/win/agreement_module.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/res/agreement_dialog.rc2;${CMAKE_BINARY_DIR}/tests/agreement_long.txt")
+target_compile_definitions(agreement_long PRIVATE AGREEMENT_LONG_TEXT)
+target_include_directories(agreement_long PRIVATE
+    "${CMAKE_SOURCE_DIR}" "${PROFILE_DIR}" "${CMAKE_BINARY_DIR}/tests")
+set_target_properties(agreement_long PROPERTIES PREFIX "" LINKER_LANGUAGE C)
+target_link_options(agreement_long PRIVATE -static)
+# known_folder_fails.dll: a shell32 whose SHGetKnownFolderPath fails.
+add_library(known_folder_fails SHARED tests/win/known_folder_fails.c)
+set_target_properties(known_folder_fails PROPERTIES PREFIX "")
+target_link_options(known_folder_fails PRIVATE -Wl,--kill-at -static)
+add_dependencies(win_tests agreement_long known_folder_fails)

@@ -26,7 +26,7 @@ typedef BOOL(WINAPI* GetDiskFreeSpaceExFn)(LPCSTR, PULARGE_INTEGER, PULARGE_INTE
 // The function is looked up at run time: systems before version 6 lack it.
 void GetLocalAppDataFolder(char* out, int capacity) {
     memset(out, 0, capacity);
-    ScopedLibrary shell(LoadLibraryA("shell32.dll"));
+    ScopedLibrary shell(LoadLibraryA(g_pszKnownFolderLibrary));
     if (!shell) return;
     GetKnownFolderPathFn getPath = GetProcAddressAs<GetKnownFolderPathFn>(shell.get(), "SHGetKnownFolderPath");
     ScopedCoTaskMem<WCHAR> path;
@@ -88,6 +88,8 @@ int CALLBACK BrowseCallbackProc(HWND picker, UINT event, LPARAM data, LPARAM pre
 }
 
 }  // namespace
+
+const char* g_pszKnownFolderLibrary = "shell32.dll";
 
 bool IsWindows6OrLater() {
     OSVERSIONINFOEXA info;

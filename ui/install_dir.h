@@ -14,6 +14,10 @@ bool IsWindows6OrLater();
 // later) or the program-files folder, followed by |defaultSubdir|. It may stay empty.
 void GetDefaultInstallDir(char* installDir, const char* defaultSubdir);
 
+// The library GetDefaultInstallDir loads to look SHGetKnownFolderPath up in:
+// "shell32.dll". Tests name another to see the fallbacks.
+extern const char* g_pszKnownFolderLibrary;
+
 // Reads IDC_PATH of |dialog| into |installDir| and normalises it in place. On rejection posts
 // WM_SETUP_BADPATH to |dialog| and returns false.
 bool ValidateInstallDir(HWND dialog, char* installDir);

@@ -42,8 +42,4 @@ TEST(ParseAxsOption, SplitsTokensAsTheOptionDescribes) {
     }
 }
 
-TEST(ParseAxsOption, NullCommandLineIsNoOption) {
-    EXPECT_FALSE(ParseAxsOption(nullptr).externalMode);
-}
-
 }  // namespace

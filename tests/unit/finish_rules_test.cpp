@@ -160,38 +160,38 @@ TEST(FormatRunQuestion, NamesTheProduct) {
     EXPECT_FALSE(FormatRunQuestion(std::string(250, 'p').c_str(), out, sizeof(out)));
 }
 
+const char kRunArgs[] = "-run now";     // the "/axs:" rest
+const char kLaunchArgs[] = "-launched";  // the profile's
+
+// The variant and what the product is started with, from the profile's archive
+// name and suffix and the command line.
 struct VariantCase {
     const char* archiveName;
     const char* directSuffix;
     bool externalMode;
     CompletionVariant variant;
+    const char* parameters;  // null: none
 };
 
 const VariantCase kVariantCases[] = {
-    {"velmora_direct.zip", "_direct.zip", false, CompletionVariant::kDirect},
-    {"velmora_direct.zip", "_direct.zip", true, CompletionVariant::kDirect},  // "/axs:" too
-    {"velmora.zip", "_direct.zip", true, CompletionVariant::kExternal},
-    {"velmora.zip", "_direct.zip", false, CompletionVariant::kAsking},
-    {"velmora_DIRECT.zip", "_direct.zip", false, CompletionVariant::kAsking},  // case-sensitive
-    {"a_direct.zip.part", "_direct.zip", false, CompletionVariant::kDirect},   // anywhere
-    {"direct.zip", "_direct.zip", true, CompletionVariant::kExternal},
-    {nullptr, "_direct.zip", false, CompletionVariant::kAsking},
+    {"velmora_direct.zip", "_direct.zip", false, CompletionVariant::kDirect, nullptr},
+    {"velmora_direct.zip", "_direct.zip", true, CompletionVariant::kDirect, nullptr},  // "/axs:" too
+    {"velmora.zip", "_direct.zip", true, CompletionVariant::kExternal, kRunArgs},
+    {"velmora.zip", "_direct.zip", false, CompletionVariant::kAsking, kLaunchArgs},
+    {"velmora_DIRECT.zip", "_direct.zip", false, CompletionVariant::kAsking, kLaunchArgs},  // case-sensitive
+    {"a_direct.zip.part", "_direct.zip", false, CompletionVariant::kDirect, nullptr},       // anywhere
+    {"direct.zip", "_direct.zip", true, CompletionVariant::kExternal, kRunArgs},
+    {nullptr, "_direct.zip", false, CompletionVariant::kAsking, kLaunchArgs},
 };
 
-TEST(ChooseCompletionVariant, FirstThatApplies) {
+TEST(ChooseCompletionVariant, FirstThatAppliesAndWhatTheProductGets) {
     for (const VariantCase& c : kVariantCases) {
         SCOPED_TRACE(c.archiveName ? c.archiveName : "(null)");
         SCOPED_TRACE(c.externalMode);
-        EXPECT_EQ(ChooseCompletionVariant(c.archiveName, c.directSuffix, c.externalMode), c.variant);
+        CompletionVariant variant = ChooseCompletionVariant(c.archiveName, c.directSuffix, c.externalMode);
+        EXPECT_EQ(variant, c.variant);
+        EXPECT_STREQ(LaunchParametersFor(variant, kRunArgs, kLaunchArgs), c.parameters);
     }
-}
-
-TEST(LaunchParametersFor, PerVariant) {
-    const char kRun[] = "-run now";
-    const char kLaunch[] = "";
-    EXPECT_EQ(LaunchParametersFor(CompletionVariant::kDirect, kRun, kLaunch), nullptr);
-    EXPECT_EQ(LaunchParametersFor(CompletionVariant::kExternal, kRun, kLaunch), kRun);
-    EXPECT_EQ(LaunchParametersFor(CompletionVariant::kAsking, kRun, kLaunch), kLaunch);
 }
 
 }  // namespace

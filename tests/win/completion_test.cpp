@@ -136,7 +136,7 @@ TEST_F(CompletionTest, DirectStartsTheProductWithoutArguments) {
     EXPECT_TRUE(Finish(CompletionVariant::kDirect, "http://localhost/", "-not-passed"));
     EXPECT_STREQ(job_.launchPath, product_.c_str());
     EXPECT_EQ(WaitForStartLog(), StartLine(""));
-    EXPECT_EQ(FolderEntries(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".lnk"});
+    EXPECT_EQ(ListFolder(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".lnk"});
     EXPECT_EQ(EntryValueCount(), 2);
 }
 
@@ -144,7 +144,7 @@ TEST_F(CompletionTest, ExternalPassesTheRunArguments) {
     const char kArgs[] = "-mode demo \"벨모라 b\"";
     EXPECT_TRUE(Finish(CompletionVariant::kExternal, "http://localhost/v", kArgs));
     EXPECT_EQ(WaitForStartLog(), StartLine(kArgs));
-    EXPECT_EQ(FolderEntries(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".url"});
+    EXPECT_EQ(ListFolder(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".url"});
     EXPECT_EQ(EntryValueCount(), 2);
 }
 
@@ -161,8 +161,6 @@ const AskingCase kAskingCases[] = {
 };
 
 TEST_F(CompletionTest, AskingFollowsTheTwoAnswers) {
-    char runQuestion[512];
-    ASSERT_TRUE(FormatRunQuestion(g_szProductName, runQuestion, sizeof runQuestion));
     for (const AskingCase& c : kAskingCases) {
         SCOPED_TRACE(std::to_string(c.shortcutAnswer) + "," + std::to_string(c.runAnswer));
         DeleteFileA(log_.c_str());
@@ -174,15 +172,15 @@ TEST_F(CompletionTest, AskingFollowsTheTwoAnswers) {
         ASSERT_EQ(boxes.size(), 2u);
         EXPECT_EQ(boxes[0].text, "단축아이콘을 [시작] 메뉴와 바탕화면에 추가하겠습니까?");
         EXPECT_TRUE(boxes[0].icon);
-        EXPECT_EQ(boxes[1].text, runQuestion);
+        EXPECT_EQ(boxes[1].text, "설치를 성공적으로 마쳤습니다.\n\nVelmora을(를) 지금 실행하겠습니까?");
         EXPECT_FALSE(boxes[1].icon);
         EXPECT_TRUE(boxes[0].yesIsDefault && boxes[1].yesIsDefault);
 
         EXPECT_EQ(started, c.started);
-        EXPECT_EQ(Exists(desktopDir + "\\" + g_szProductName + ".lnk"), c.shortcuts);
+        EXPECT_EQ(PathExists(desktopDir + "\\" + g_szProductName + ".lnk"), c.shortcuts);
         EXPECT_EQ(EntryValueCount() == 2, c.shortcuts);
         if (c.started) EXPECT_EQ(WaitForStartLog(), StartLine(PROFILE_LAUNCH_ARGS));
-        else EXPECT_FALSE(Exists(log_));
+        else EXPECT_FALSE(PathExists(log_));
     }
 }
 

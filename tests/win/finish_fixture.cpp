@@ -3,8 +3,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <algorithm>
-
 #include "app/profile.h"
 
 namespace {
@@ -54,24 +52,6 @@ LinkFacts ReadShellLink(const std::string& path) {
     if (file) file->Release();
     link->Release();
     return facts;
-}
-
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA item;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &item);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::string name = item.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(find, &item));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 RegistryValue ReadRegistryValue(HKEY key, const char* subKey, const char* name) {

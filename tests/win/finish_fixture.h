@@ -23,11 +23,6 @@ struct LinkFacts {
 };
 LinkFacts ReadShellLink(const std::string& path);
 
-// Names of the files and folders in |folder|, sorted.
-std::vector<std::string> FolderEntries(const std::string& folder);
-
-bool Exists(const std::string& path);
-
 // A REG_SZ value read back with its stored size; found false when missing.
 struct RegistryValue {
     bool found = false;

@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "app/messages.h"
-#include "fw/scoped.h"
 #include "res/resource.h"
 
 namespace {
@@ -263,22 +261,3 @@ ScriptedAnswers::ScriptedAnswers(std::vector<int> answers) {
 ScriptedAnswers::~ScriptedAnswers() { g_pfnStageMessageBox = MessageBoxA; }
 
 const std::vector<AskedQuestion>& ScriptedAnswers::asked() const { return g_asked; }
-
-bool PathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::vector<std::string> ListFolder(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA item;
-    ScopedFindHandle find(FindFirstFileA((folder + "*").c_str(), &item));
-    if (!find) return names;
-    do {
-        std::string name = item.cFileName;
-        if (name == "." || name == "..") continue;
-        if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) name += '\\';
-        names.push_back(name);
-    } while (FindNextFileA(find.get(), &item));
-    std::sort(names.begin(), names.end());
-    return names;
-}

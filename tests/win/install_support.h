@@ -120,9 +120,3 @@ public:
     ~ScriptedAnswers();
     const std::vector<AskedQuestion>& asked() const;
 };
-
-// True when |path| names an existing file or folder.
-bool PathExists(const std::string& path);
-
-// Names inside |folder| (not "." or ".."), sorted; folders end with "\".
-std::vector<std::string> ListFolder(const std::string& folder);

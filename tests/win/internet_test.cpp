@@ -30,17 +30,6 @@ TEST(CInternetSession, ClosedSessionMakesNoConnection) {
     EXPECT_EQ(connection, nullptr);
 }
 
-TEST(CHttpConnection, OnlyGetIsOpened) {
-    CInternetSession session(kAgent);
-    std::unique_ptr<CHttpConnection> connection(session.GetHttpConnection("localhost"));
-    ASSERT_NE(connection, nullptr);
-    std::unique_ptr<CHttpFile> head(connection->OpenRequest(2, "/"));
-    EXPECT_EQ(head, nullptr);
-    std::unique_ptr<CHttpFile> get(
-        connection->OpenRequest(CHttpConnection::HTTP_VERB_GET, "/update/p.zip"));
-    EXPECT_NE(get, nullptr);
-}
-
 // Nothing listens on port 1: the connection is refused when the request is sent.
 TEST(CHttpFile, RefusedServerFailsTheSend) {
     CInternetSession session(kAgent);

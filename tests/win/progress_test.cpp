@@ -12,7 +12,9 @@
 
 namespace {
 
-TEST(CopyProgressGlue, ControlsAreWrittenOnlyWhenTheirTextChanges) {
+// The reporter works on the run's scale: a second run, its counters reset, counts its files
+// from zero again.
+TEST(CopyProgressGlue, ControlsFollowTheRunStateAndChangeOnlyWithTheirText) {
     StageWindow window;
     TestRun run;
     run.progress.totalBytes = 1 + 1999;
@@ -26,6 +28,14 @@ TEST(CopyProgressGlue, ControlsAreWrittenOnlyWhenTheirTextChanges) {
     EXPECT_EQ(window.percentTexts, (std::vector<std::string>{" 50%", " 50%", "100%"}));
     EXPECT_STREQ(run.progress.lastStatus, "복사 중... big.bin");
     EXPECT_EQ(run.progress.lastPermille, 1000);
+
+    ResetRunProgress(&run.progress);
+    run.progress.totalBytes = 1 + 300;
+    reporter.BeginFile("a.txt", 100);
+    reporter.BeginFile("b.txt", 200);
+    reporter.ReportCopyProgress(49);  // (100 + 49 + 1) / 301: 498 per mille
+    EXPECT_EQ(window.statusTexts.back(), "복사 중... b.txt");
+    EXPECT_EQ(window.percentTexts.back(), " 49%");
 }
 
 TEST(CancelCheckPoint, AsksOnlyWhenARequestIsPending) {

@@ -50,7 +50,7 @@ TEST_F(ShellLinkTest, SaveFailureIsTheResult) {
     const std::string path = desktopDir + "\\missing\\Velmora.lnk";
     EXPECT_TRUE(FAILED(CreateShellLink((installDir + "Velmora.EXE").c_str(), path.c_str(),
                                        installDir.c_str())));
-    EXPECT_FALSE(Exists(path));
+    EXPECT_FALSE(PathExists(path));
 }
 
 using InternetShortcutTest = FinishScratch;
@@ -81,7 +81,7 @@ TEST_F(InternetShortcutTest, LongUrlIsWrittenWhole) {
 TEST_F(InternetShortcutTest, UnopenableFileIsSkipped) {
     const std::string path = desktopDir + "\\missing\\Velmora.url";
     WriteInternetShortcut("C:\\Velmora.EXE", path.c_str(), "http://localhost/");
-    EXPECT_FALSE(Exists(path));
+    EXPECT_FALSE(PathExists(path));
 }
 
 using UninstallEntryTest = FinishScratch;
@@ -141,8 +141,8 @@ using ShortcutSetTest = FinishScratch;
 
 TEST_F(ShortcutSetTest, StandardSet) {
     EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
-    EXPECT_EQ(FolderEntries(desktopDir), Names{Lnk(g_szProductName)});
-    EXPECT_EQ(FolderEntries(groupDir), (Names{Lnk(g_szUninstLinkName), Lnk(g_szProductName)}));
+    EXPECT_EQ(ListFolder(desktopDir), Names{Lnk(g_szProductName)});
+    EXPECT_EQ(ListFolder(groupDir), (Names{Lnk(g_szUninstLinkName), Lnk(g_szProductName)}));
     const std::string product = installDir + g_szProductExe;
     for (const std::string& folder : {desktopDir, groupDir}) {
         LinkFacts link = ReadShellLink(folder + "\\" + Lnk(g_szProductName));
@@ -158,8 +158,8 @@ TEST_F(ShortcutSetTest, StandardSet) {
 TEST_F(ShortcutSetTest, ExternalSet) {
     const char kUrl[] = "http://localhost/velmora/start";
     EXPECT_TRUE(CreateExternalShortcuts(g_profile, places, kUrl));
-    EXPECT_EQ(FolderEntries(desktopDir), Names{Url(g_szProductName)});
-    EXPECT_EQ(FolderEntries(groupDir), (Names{Lnk(g_szUninstLinkName), Url(g_szProductName)}));
+    EXPECT_EQ(ListFolder(desktopDir), Names{Url(g_szProductName)});
+    EXPECT_EQ(ListFolder(groupDir), (Names{Lnk(g_szUninstLinkName), Url(g_szProductName)}));
     for (const std::string& folder : {desktopDir, groupDir}) {
         std::string bytes;
         ASSERT_TRUE(ReadFileBytes(folder + "\\" + Url(g_szProductName), &bytes));
@@ -179,7 +179,7 @@ TEST_F(ShortcutSetTest, ExistingGroupIsReusedAndOverwritten) {
     EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
     EXPECT_EQ(ReadShellLink(productLink).target, installDir + g_szProductExe);
     EXPECT_EQ(ReadShellLink(productLink).workingDir, installDir);
-    EXPECT_TRUE(Exists(groupDir + "\\other.lnk"));
+    EXPECT_TRUE(PathExists(groupDir + "\\other.lnk"));
     EXPECT_EQ(EntryValueCount(), 2);
 }
 
@@ -188,8 +188,8 @@ TEST_F(ShortcutSetTest, PathThatDoesNotFitSkipsOnlyThatItem) {
     const std::string longDir = "C:\\" + std::string(245, 'd') + "\\";
     places.installDir = longDir.c_str();
     EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
-    EXPECT_EQ(FolderEntries(desktopDir), Names{});
-    EXPECT_EQ(FolderEntries(groupDir), Names{Lnk(g_szUninstLinkName)});
+    EXPECT_EQ(ListFolder(desktopDir), Names{});
+    EXPECT_EQ(ListFolder(groupDir), Names{Lnk(g_szUninstLinkName)});
     EXPECT_EQ(ReadShellLink(groupDir + "\\" + Lnk(g_szUninstLinkName)).target,
               longDir + g_szUninstExe);
     EXPECT_EQ(EntryValueCount(), 2);
@@ -226,8 +226,8 @@ TEST_F(ShortcutSetTest, StopRules) {
                                             : CreateStandardShortcuts(g_profile, places);
             EXPECT_EQ(completed, c.completed);
             const std::string desktopFile = external ? Url(g_szProductName) : Lnk(g_szProductName);
-            EXPECT_EQ(Exists(desktopDir + "\\" + desktopFile), c.desktopLink);
-            EXPECT_EQ(Exists(groupDir + "\\" + Lnk(g_szUninstLinkName)), c.group);
+            EXPECT_EQ(PathExists(desktopDir + "\\" + desktopFile), c.desktopLink);
+            EXPECT_EQ(PathExists(groupDir + "\\" + Lnk(g_szUninstLinkName)), c.group);
             EXPECT_EQ(EntryValueCount() == 2, c.entry);
         }
     }
@@ -239,7 +239,7 @@ TEST_F(ShortcutSetTest, StopRules) {
 TEST_F(ShortcutSetTest, FileInPlaceOfTheGroupDoesNotStopTheRun) {
     ASSERT_TRUE(WriteFileBytes(groupDir, "not a folder"));
     EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
-    EXPECT_TRUE(Exists(desktopDir + "\\" + Lnk(g_szProductName)));
+    EXPECT_TRUE(PathExists(desktopDir + "\\" + Lnk(g_szProductName)));
     std::string bytes;
     EXPECT_TRUE(ReadFileBytes(groupDir, &bytes));
     EXPECT_EQ(bytes, "not a folder");

@@ -1,5 +1,6 @@
 #include "tests/win/test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 
 std::string PathBesideTestProgram(const char* fileName) {
@@ -58,4 +59,26 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
     while ((n = fread(block, 1, sizeof block, file)) > 0) bytes->append(block, n);
     fclose(file);
     return true;
+}
+
+bool PathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+    std::string base = folder;
+    if (!base.empty() && base.back() != '\\') base += '\\';
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA item;
+    HANDLE find = FindFirstFileA((base + "*").c_str(), &item);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = item.cFileName;
+        if (name == "." || name == "..") continue;
+        if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) name += '\\';
+        names.push_back(name);
+    } while (FindNextFileA(find, &item));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }

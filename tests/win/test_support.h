@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Full path of a file that lies beside the running test program.
 std::string PathBesideTestProgram(const char* fileName);
@@ -28,3 +29,10 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Reads a whole file; false when it cannot be opened.
 bool ReadFileBytes(const std::string& path, std::string* bytes);
+
+// True when |path| names an existing file or folder.
+bool PathExists(const std::string& path);
+
+// Names inside |folder| (with or without its closing "\"), not "." or "..",
+// sorted; folders end with "\".
+std::vector<std::string> ListFolder(const std::string& folder);
