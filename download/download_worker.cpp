@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <memory>
 
+#include "app/stage_thread.h"
 #include "download/download_rules.h"
 #include "fw/bounded_text.h"
 #include "fw/internet.h"
 #include "fw/proc_address.h"
 #include "fw/scoped.h"
-#include "fw/thread.h"
 
 namespace {
 
@@ -160,18 +160,10 @@ StageResult Download(const DownloadJob& job, CInternetSession& session) {
     return result;
 }
 
-DWORD WINAPI DownloadWorker(LPVOID param) {
-    const DownloadJob* job = static_cast<const DownloadJob*>(param);
-    job->reporter.Finish(RunDownload(*job));
-    return 0;
-}
-
 }  // namespace
 
 void StartDownload(DownloadJob* job) {
-    job->flags->running = 1;
-    if (!StartDetachedThread(DownloadWorker, job))  // the failure handler resets the flag
-        job->reporter.Finish(StageFailedWithLastError(Stage::kDownload, StageCode::kThreadStart));
+    StartStageThread(Stage::kDownload, job->flags, job->reporter, StageWorker<DownloadJob, RunDownload>, job);
 }
 
 StageResult RunDownload(const DownloadJob& job) {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "app/stage_thread.h"
 #include "fw/folders.h"
 #include "fw/scoped.h"
 #include "fw/thread.h"
@@ -122,12 +123,6 @@ StageResult CopyTree(Walk* walk, const char* source, const char* destination) {
     return StageSucceeded(Stage::kDataCopy);
 }
 
-DWORD WINAPI DataCopyWorker(LPVOID param) {
-    const DataCopyJob* job = static_cast<const DataCopyJob*>(param);
-    job->reporter.Finish(CopyDataFolder(*job));
-    return 0;
-}
-
 }  // namespace
 
 void StartDataCopy(DataCopyJob* job) {
@@ -143,9 +138,7 @@ void StartDataCopy(DataCopyJob* job) {
         job->reporter.Finish(Failed(StageCode::kDataFolder));
         return;
     }
-    job->flags->running = 1;
-    if (!StartDetachedThread(DataCopyWorker, job))  // the failure handler resets the flag
-        job->reporter.Finish(StageFailedWithLastError(Stage::kDataCopy, StageCode::kThreadStart));
+    StartStageThread(Stage::kDataCopy, job->flags, job->reporter, StageWorker<DataCopyJob, CopyDataFolder>, job);
 }
 
 StageResult CopyDataFolder(const DataCopyJob& job) {

@@ -2,10 +2,10 @@
 
 #include <cerrno>
 
+#include "app/stage_thread.h"
 #include "fw/folders.h"
 #include "fw/path_text.h"
 #include "fw/scoped.h"
-#include "fw/thread.h"
 #include "install/archive_entry.h"
 #include "install/block_copy.h"
 #include "install/entry_name_rules.h"
@@ -151,18 +151,10 @@ StageResult ExtractAllEntries(Extraction* run, unzFile zip) {
     return StageSucceeded(Stage::kExtract);
 }
 
-DWORD WINAPI ExtractWorker(LPVOID param) {
-    const ExtractJob* job = static_cast<const ExtractJob*>(param);
-    job->reporter.Finish(ExtractArchive(*job));
-    return 0;
-}
-
 }  // namespace
 
 void StartExtraction(ExtractJob* job) {
-    job->flags->running = 1;
-    if (!StartDetachedThread(ExtractWorker, job))  // the failure handler resets the flag
-        job->reporter.Finish(StageFailedWithLastError(Stage::kExtract, StageCode::kThreadStart));
+    StartStageThread(Stage::kExtract, job->flags, job->reporter, StageWorker<ExtractJob, ExtractArchive>, job);
 }
 
 StageResult ExtractArchive(const ExtractJob& job) {
