@@ -7,6 +7,10 @@
 // Actions (set-text, click, check, key, close) first wait until a person could do them:
 // control visible and enabled, its window enabled (not behind a modal box). A window that leaves
 // a message unanswered for 5 s fails the command: its program is hung.
+//
+// A message box is read as a person sees it: caption, text, buttons from left to right, the
+// default button, and which of the system's icons it shows (none, question, information,
+// warning, error; other for any other icon).
 #include <fcntl.h>
 #include <io.h>
 #include <stdarg.h>
@@ -170,13 +174,19 @@ bool IsMessageBox(HWND h) {
     return true;
 }
 
-std::vector<HWND> BoxesOver(const std::string& ownerTitle) {
-    std::vector<HWND> boxes;
+// The visible windows that |ownerTitle|'s window owns: its message boxes, or its other
+// windows (a dialog it opened, such as the folder picker).
+std::vector<HWND> OwnedWindows(const std::string& ownerTitle, bool messageBoxes) {
+    std::vector<HWND> owned;
     HWND owner = FindTop(ownerTitle);
     for (HWND h : owner ? TopWindows() : std::vector<HWND>()) {
-        if (GetWindow(h, GW_OWNER) == owner && IsMessageBox(h)) boxes.push_back(h);
+        if (GetWindow(h, GW_OWNER) == owner && IsMessageBox(h) == messageBoxes) owned.push_back(h);
     }
-    return boxes;
+    return owned;
+}
+
+std::vector<HWND> BoxesOver(const std::string& ownerTitle) {
+    return OwnedWindows(ownerTitle, true);
 }
 
 HWND FocusOf(HWND top) {
@@ -329,14 +339,24 @@ int CmdClose(char** argv, int, DWORD ms) {
     return PostMessageA(t.top, WM_SYSCOMMAND, SC_CLOSE, 0) ? kOk : Fail("PostMessage failed");
 }
 
-HWND WaitBox(const char* ownerTitle, DWORD ms) {
-    HWND box = nullptr;
+HWND WaitOwned(const char* ownerTitle, bool messageBox, DWORD ms) {
+    HWND found = nullptr;
     WaitFor(ms, [&] {
-        std::vector<HWND> boxes = BoxesOver(ownerTitle);
-        box = boxes.empty() ? nullptr : boxes[0];
-        return box != nullptr;
+        std::vector<HWND> owned = OwnedWindows(ownerTitle, messageBox);
+        found = owned.empty() ? nullptr : owned[0];
+        return found != nullptr;
     });
-    return box;
+    return found;
+}
+
+HWND WaitBox(const char* ownerTitle, DWORD ms) { return WaitOwned(ownerTitle, true, ms); }
+
+// Prints the title of a window the owner opened that is no message box, such as the folder
+// picker, so later commands can address it.
+int CmdWaitOwned(char** argv, int, DWORD ms) {
+    HWND owned = WaitOwned(argv[0], false, ms);
+    if (!owned) return Fail(Fmt("no window owned by \"%s\"", argv[0]));
+    return Print(WindowTitle(owned));
 }
 
 // Line ends become a literal \n so a test compares the whole message with a one-line string.
@@ -349,25 +369,142 @@ std::string OneLine(const std::string& text) {
     return out;
 }
 
-int PrintBox(HWND box) {
-    std::vector<std::pair<LONG, int>> buttons;  // left edge and id: ids listed as a person reads
-    int defaultId = 0;
-    bool icon = false;
+// The shared system icons a message box shows for MB_ICONQUESTION, MB_ICONINFORMATION,
+// MB_ICONWARNING and MB_ICONERROR, by the name the driver prints.
+const std::pair<const char*, LPCSTR> kBoxIcons[] = {{"question", IDI_QUESTION},
+                                                    {"information", IDI_INFORMATION},
+                                                    {"warning", IDI_WARNING},
+                                                    {"error", IDI_ERROR}};
+const DWORD kPaintMs = 2000;  // how long a new box may take to show its icon on the screen
+
+// The icon static of a message box: visible, of the icon style and holding an icon; null when
+// the box shows no icon.
+HWND IconStatic(HWND box) {
     for (HWND c : Children(box)) {
-        if (!IsWindowVisible(c)) continue;
+        bool iconStyle = (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+        if (IsWindowVisible(c) && IsClass(c, "Static") && iconStyle && Ask(c, STM_GETICON))
+            return c;
+    }
+    return nullptr;
+}
+
+// A 32-bit top-down bitmap in a memory DC of its own, whose pixels can be read back.
+class Canvas {
+public:
+    Canvas(int width, int height) : m_count(width * height) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        m_hDC = CreateCompatibleDC(nullptr);
+        m_hBitmap = CreateDIBSection(m_hDC, &info, DIB_RGB_COLORS, &m_pBits, nullptr, 0);
+        m_hOld = SelectObject(m_hDC, m_hBitmap);
+    }
+    ~Canvas() {
+        SelectObject(m_hDC, m_hOld);
+        DeleteObject(m_hBitmap);
+        DeleteDC(m_hDC);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    HDC dc() const { return m_hDC; }
+
+    // The colours, without the unused fourth byte; empty when the bitmap could not be made.
+    std::vector<DWORD> Pixels() const {
+        GdiFlush();
+        if (!m_pBits) return std::vector<DWORD>();
+        const DWORD* bits = static_cast<const DWORD*>(m_pBits);
+        std::vector<DWORD> colours(bits, bits + m_count);
+        for (DWORD& c : colours) c &= 0xFFFFFF;
+        return colours;
+    }
+
+private:
+    int m_count;
+    HDC m_hDC;
+    HBITMAP m_hBitmap;
+    HGDIOBJ m_hOld;
+    void* m_pBits = nullptr;
+};
+
+// What the screen shows in |r| (screen coordinates).
+std::vector<DWORD> ScreenPixels(const RECT& r) {
+    Canvas canvas(r.right - r.left, r.bottom - r.top);
+    HDC screen = GetDC(nullptr);
+    BitBlt(canvas.dc(), 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    return canvas.Pixels();
+}
+
+// |icon| drawn as a static control draws it: stretched to |size|, over |background|.
+std::vector<DWORD> DrawnPixels(HICON icon, SIZE size, DWORD background) {
+    Canvas canvas(size.cx, size.cy);
+    RECT all = {0, 0, size.cx, size.cy};
+    BYTE blue = LOBYTE(background), green = HIBYTE(background), red = LOBYTE(background >> 16);
+    HBRUSH brush = CreateSolidBrush(RGB(red, green, blue));
+    FillRect(canvas.dc(), &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(canvas.dc(), 0, 0, icon, size.cx, size.cy, 0, nullptr, DI_NORMAL);
+    return canvas.Pixels();
+}
+
+// The name of the system icon that |iconStatic| shows, or "" when it shows none of them.
+// Wine gives every process its own handle for a shared icon, so the handles of two processes
+// cannot be compared: the picture on the screen is compared with each system icon drawn over
+// the same background (the static's corner, which no system icon covers).
+std::string ShownSystemIcon(HWND iconStatic) {
+    RECT r;
+    GetClientRect(iconStatic, &r);
+    MapWindowPoints(iconStatic, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    std::vector<DWORD> shown = ScreenPixels(r);
+    if (shown.empty()) return "";
+    SIZE size = {r.right - r.left, r.bottom - r.top};
+    for (const auto& icon : kBoxIcons) {
+        if (DrawnPixels(LoadIconA(nullptr, icon.second), size, shown[0]) == shown)
+            return icon.first;
+    }
+    return "";
+}
+
+// none, question, information, warning, error, or other (an icon that is none of the system's).
+// A box that has just opened may not be on the screen yet: its icon is looked at until it shows.
+std::string IconKind(HWND box) {
+    HWND iconStatic = IconStatic(box);
+    if (!iconStatic) return "none";
+    std::string kind;
+    WaitFor(kPaintMs, [&] { return !(kind = ShownSystemIcon(iconStatic)).empty(); });
+    return kind.empty() ? "other" : kind;
+}
+
+// The ids of the box's visible buttons from left to right, as a person reads them, separated
+// by commas; |defaultId| gets the default button's id, 0 when there is none.
+std::string ButtonIds(HWND box, int* defaultId) {
+    std::vector<std::pair<LONG, int>> buttons;  // left edge and id
+    *defaultId = 0;
+    for (HWND c : Children(box)) {
+        if (!IsWindowVisible(c) || !IsClass(c, "Button")) continue;
         RECT r;
         GetWindowRect(c, &r);
-        if (IsClass(c, "Button")) buttons.push_back(std::make_pair(r.left, GetDlgCtrlID(c)));
-        if (IsDefaultButton(c)) defaultId = GetDlgCtrlID(c);
-        bool iconStatic = (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-        if (IsClass(c, "Static") && iconStatic && Ask(c, STM_GETICON)) icon = true;
+        buttons.push_back(std::make_pair(r.left, GetDlgCtrlID(c)));
+        if (IsDefaultButton(c)) *defaultId = GetDlgCtrlID(c);
     }
     std::sort(buttons.begin(), buttons.end());
     std::string ids;
     for (const auto& b : buttons) ids += (ids.empty() ? "" : ",") + Fmt("%d", b.second);
+    return ids;
+}
+
+int PrintBox(HWND box) {
+    int defaultId = 0;
+    std::string buttons = ButtonIds(box, &defaultId);
+    std::string icon = IconKind(box);
     return Print("caption=" + WindowTitle(box) +
                  "\ntext=" + OneLine(ControlText(GetDlgItem(box, kBoxTextId))) +
-                 "\nbuttons=" + ids + Fmt("\ndefault=%d\nicon=%d", defaultId, icon));
+                 "\nbuttons=" + buttons + Fmt("\ndefault=%d\nicon=", defaultId) + icon);
 }
 
 int CmdWaitMsgbox(char** argv, int, DWORD ms) {
@@ -568,6 +705,39 @@ int CmdWatch(char** argv, int, DWORD ms) {
     return Fail(Fmt("control %s did not show \"%s\" in time", argv[1], argv[2]));
 }
 
+// |name| in the folder of this program.
+std::string BesideThisProgram(const char* name) {
+    char path[MAX_PATH] = "";
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length < sizeof path ? length : 0);
+    return folder.substr(0, folder.rfind('\\') + 1) + name;
+}
+
+// The hook of text_recorder.dll set on |thread|; null when it cannot be set.
+HHOOK SetRecorder(HMODULE recorder, DWORD thread) {
+    FARPROC entry = recorder ? GetProcAddress(recorder, "RecordText") : nullptr;
+    if (!entry) return nullptr;
+    HOOKPROC hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(entry));
+    return SetWindowsHookExA(WH_CALLWNDPROC, hook, recorder, thread);
+}
+
+// Sets text_recorder.dll (beside this program) on the thread of TITLE's window, so every text
+// that thread's windows are given is appended to text_recorder.log beside it, emptied first.
+// Prints "recording" once the hook is in place; ends when the window closes or after ms.
+int CmdRecord(char** argv, int, DWORD ms) {
+    Target t;
+    if (!Locate(argv[0], nullptr, false, &t)) return Fail(t.why);
+    DeleteFileA(BesideThisProgram("text_recorder.log").c_str());
+    HMODULE recorder = LoadLibraryA(BesideThisProgram("text_recorder.dll").c_str());
+    HHOOK hook = SetRecorder(recorder, GetWindowThreadProcessId(t.top, nullptr));
+    int rc =
+        hook ? Print("recording") : Fail(Fmt("cannot set the hook (error %lu)", GetLastError()));
+    if (hook) WaitFor(ms, [&] { return !IsWindow(t.top); });
+    if (hook) UnhookWindowsHookEx(hook);
+    if (recorder) FreeLibrary(recorder);
+    return rc;
+}
+
 struct Command {
     const char* name;
     const char* args;
@@ -592,6 +762,7 @@ const Command kCommands[] = {
     {"wait-msgbox", "OWNER_TITLE [ms]", 1, 2, -1, kWaitMs, CmdWaitMsgbox},
     {"answer", "OWNER_TITLE BUTTON_ID [ms]", 2, 3, 1, kWaitMs, CmdAnswer},
     {"msgbox-count", "OWNER_TITLE", 1, 1, -1, 0, CmdMsgboxCount},
+    {"wait-owned", "OWNER_TITLE [ms]", 1, 2, -1, kWaitMs, CmdWaitOwned},
     {"foreground", "", 0, 0, -1, 0, CmdForeground},
     {"iconic", "TITLE", 1, 1, -1, 0, CmdIconic},
     {"rect", "TITLE [ID]", 1, 2, 1, 0, CmdRect},
@@ -601,6 +772,7 @@ const Command kCommands[] = {
     {"process-stats", "TITLE", 1, 1, -1, 0, CmdProcessStats},
     {"hold-file", "PATH [ms]", 1, 2, -1, kWaitMs, CmdHoldFile},
     {"watch", "TITLE ID UNTIL_TEXT [ms]", 3, 4, 1, kWaitMs, CmdWatch},
+    {"record", "TITLE [ms]", 1, 2, -1, kWaitMs, CmdRecord},
 };
 
 int Usage() {
