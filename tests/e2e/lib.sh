@@ -189,6 +189,21 @@ install_into() {
   press_install "$1" && accept_agreement
 }
 
+# record_texts: from now on every text the setup puts into its controls is written down
+# (uidriver's "record", in the background until the dialog closes); recorded_texts reads them.
+record_texts() {
+  RECORD_LOG=$(dirname "${UIDRIVER:?}")/text_recorder.log
+  "$WINE_RUN" "$UIDRIVER" record "$SETUP_TITLE" 600000 </dev/null >"$E2E_STATE/record.out" 2>&1 &
+  wait_ready $! 100 0.1 grep -q '^recording' "$E2E_STATE/record.out"
+}
+
+# recorded_texts ID [FROM]: the texts recorded for control ID, one a line, from line FROM of the
+# record on (1 unless told; recorded_lines tells where the record ends now).
+recorded_texts() {
+  tail -n +"${2:-1}" "$RECORD_LOG" | sed -n "s/^$(($1))\t//p" | iconv -f CP949 -t UTF-8
+}
+recorded_lines() { cat "$RECORD_LOG" 2>/dev/null | wc -l; }
+
 # expect_controls_idle: the three folder controls enabled, status and percent as when idle.
 expect_controls_idle() {
   local id
