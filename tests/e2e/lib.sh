@@ -317,9 +317,8 @@ fault_scenario() {
   trap 'setup_stop; servers_stop' EXIT
 }
 
-# expect_download_failure WHAT [ARCHIVE]: the download notice, then the general failure message,
-# the dialog idle, and the temporary archive ARCHIVE (absent unless told: present when a
-# rejected response must leave an earlier run's archive alone).
+# expect_download_failure WHAT: the download notice, then the general failure message, the
+# dialog idle, and no temporary archive.
 expect_download_failure() {
   msgbox_of "$SETUP_TITLE" 20000 || { fail "$1: no message box"; return; }
   expect_box "$1: download notice" "$DOWNLOAD_FAILED_TEXT"
@@ -327,7 +326,7 @@ expect_download_failure() {
   msgbox_of "$SETUP_TITLE" 10000 || { fail "$1: no failure message"; return; }
   expect_box "$1: general failure message" "$FAILED_TEXT"
   drv answer "$SETUP_TITLE" $IDOK >/dev/null
-  expect_eq "$1: archive ${2:-absent}" "$(archive_state)" "${2:-absent}"
+  expect_eq "$1: archive absent" "$(archive_state)" absent
   drv wait-text "$SETUP_TITLE" $IDC_STATUS "$IDLE_STATUS" >/dev/null
   expect_controls_idle
 }
