@@ -2,7 +2,13 @@
 # the prefix, the display and the servers before ctest starts).
 # The UI driver: a console program in the same Wine prefix as the setup.
 add_executable(uidriver tests/e2e/uidriver.cpp)
-target_link_libraries(uidriver PRIVATE project_options user32 psapi)
+target_link_libraries(uidriver PRIVATE project_options user32 gdi32 psapi)
+# The hook its "record" command loads into the program under test, from beside uidriver.exe.
+add_library(text_recorder SHARED tests/e2e/text_recorder.cpp)
+target_link_libraries(text_recorder PRIVATE project_options user32)
+set_target_properties(text_recorder PROPERTIES PREFIX "")
+target_link_options(text_recorder PRIVATE -Wl,--kill-at)
+add_dependencies(uidriver text_recorder)
 
 # Host tools for the end-to-end tests, built with the host compiler.
 find_program(HOST_CXX NAMES c++ g++ REQUIRED)

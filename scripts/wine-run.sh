@@ -14,7 +14,7 @@ if [ "${1:-}" = --bits ]; then
   shift 2
 fi
 case $bits in
-  32) exec wine_run "$@" ;;
+  32) exec wine "$@" ;;
   64)
     export WINELOADER=/usr/lib/wine/wine64
     exec /usr/lib/wine/wine64 "$@"

@@ -4,26 +4,21 @@
 set -u
 . "$(dirname "$0")/lib.sh"
 
-body=$E2E_STATE/network-body.bin
-make_body "$body" 3000
-find_temp_archive || { fail "no temporary folder"; finish; }
-rm -f "$TEMP_ARCHIVE"
+fault_scenario 3000
 offline=$E2E_STATE/offline
 mkdir -p "$offline"
 cp "$SETUP_EXE" "$offline/velmora_setup.exe"
 cp "${OFFLINE_SENSAPI:?}" "$offline/sensapi.dll" || { fail "no stand-in sensapi.dll"; finish; }
-fault_start "$body" || { fail "fault server did not start"; finish; }
-trap 'setup_stop; servers_stop' EXIT
 
 NO_NETWORK_TEXT='현재 인터넷이 연결되어 있지 않습니다.\n\n확인 후, 나중에 다시 시도해 주시기 바랍니다.'
 WINEDLLOVERRIDES="$WINE_ENV_DLLOVERRIDES;sensapi=n" SETUP_EXE=$offline/velmora_setup.exe \
   setup_start "/axs:L $FAULT_URL A" || { fail "offline setup did not start"; finish; }
 install_into "$E2E_DIR" || fail "offline: install not started"
 msgbox_of "$SETUP_TITLE" || fail "offline: no message"
-expect_eq "offline: the no-network notice" "$MSG_TEXT" "$NO_NETWORK_TEXT"
+expect_box "offline: the no-network notice" "$NO_NETWORK_TEXT"
 drv answer "$SETUP_TITLE" $IDOK >/dev/null
 msgbox_of "$SETUP_TITLE" || fail "offline: no failure message"
-expect_eq "offline: then the general failure message" "$MSG_TEXT" "$FAILED_TEXT"
+expect_box "offline: then the general failure message" "$FAILED_TEXT"
 drv answer "$SETUP_TITLE" $IDOK >/dev/null
 expect_controls_idle
 expect_eq "offline: no request" "$(fault_requests)" 0
@@ -33,6 +28,6 @@ setup_stop
 WINEDLLOVERRIDES="$WINE_ENV_DLLOVERRIDES;sensapi=" \
   setup_start "/axs:L $FAULT_URL A" || { fail "setup without sensapi did not start"; finish; }
 install_into "$E2E_DIR" || fail "no sensapi: install not started"
-expect_downloaded "no sensapi: the download is tried" "$body"
+expect_downloaded "no sensapi: the download is tried" "$BODY"
 expect_eq "no sensapi: one request" "$(fault_requests)" 1
 finish

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The package comes from nginx by the profile's host and path, and the temporary archive holds
-# exactly what the server sent, at the block boundaries and for a body of a few MB.
+# exactly what the server sent, at the block boundaries and for a body of a few MB; the
+# percentage ("%3d%%") ends at "100%" for each. The body is no zip, so the run then fails, and the
+# failure empties the percentage before its message: the texts the setup wrote are recorded.
 set -u
 . "$(dirname "$0")/lib.sh"
 
@@ -12,10 +14,14 @@ nginx_start "$www" || { fail "nginx did not start"; finish; }
 trap 'setup_stop; servers_stop' EXIT
 
 setup_start || { fail "setup did not start"; finish; }
+record_texts || fail "cannot record the setup's texts"
 for size in 1 4095 4096 4097 3000000; do
   make_body "$package" "$size"
+  from=$(($(recorded_lines) + 1))
   install_into "$E2E_DIR" || fail "$size bytes: install not started"
   expect_downloaded "$size bytes" "$package"
+  expect_eq "$size bytes: the percentage ends at 100, then the failure empties it" \
+    "$(recorded_texts $IDC_PERCENT "$from" | tail -n 2 | paste -sd '|')" "100%|"
 done
 expect_eq "requests for the profile's path, with the session's agent" \
   "$(grep -c "\"GET /update/velmora_direct.zip HTTP/1.1\" 200 .*\"$SESSION_AGENT\"" "$NGINX_LOG")" 5

@@ -5,12 +5,7 @@
 set -u
 . "$(dirname "$0")/lib.sh"
 
-body=$E2E_STATE/url-body.bin
-make_body "$body" 3000
-find_temp_archive || { fail "no temporary folder"; finish; }
-rm -f "$TEMP_ARCHIVE"
-fault_start "$body" || { fail "fault server did not start"; finish; }
-trap 'setup_stop; servers_stop' EXIT
+fault_scenario 3000
 
 for url in HTTP://127.0.0.2/update/p.zip http://127.0.0.2; do
   setup_start "/axs:L $url A" || { fail "$url: setup did not start"; continue; }
@@ -22,6 +17,6 @@ expect_eq "no request reached the server" "$(fault_requests)" 0
 
 setup_start "/axs:L 127.0.0.2/update/p.zip A" || { fail "no scheme: setup did not start"; finish; }
 install_into "$E2E_DIR" || fail "no scheme: install not started"
-expect_downloaded "no scheme" "$body"
+expect_downloaded "no scheme" "$BODY"
 expect_eq "one request, for the path" "$(grep -c '"GET /update/p.zip HTTP/1.1"' "$FAULT_LOG")" 1
 finish

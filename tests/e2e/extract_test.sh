@@ -55,11 +55,7 @@ install_into "$INSTALL_DIR_TEXT"
 expect_ok drv wait-text "$SETUP_TITLE" $IDC_STATUS "$STATUS_BIG" 30000
 drv click "$SETUP_TITLE" $IDCANCEL >/dev/null
 if msgbox_of "$SETUP_TITLE"; then
-  expect_eq "question text" "$MSG_TEXT" "설치를 중단하겠습니까?"
-  expect_eq "question caption" "$MSG_CAPTION" "설치"
-  expect_eq "question buttons" "$MSG_BUTTONS" "$IDYES,$IDNO"
-  expect_eq "question has no icon" "$MSG_ICON" "0"
-  expect_eq "default is No" "$(drv wait-msgbox "$SETUP_TITLE" | sed -n 's/^default=//p')" "$IDNO"
+  expect_box "question" "$EXTRACT_QUESTION"
 else
   fail "no cancel question"
 fi
@@ -74,7 +70,7 @@ else
   fail "no second cancel question"
 fi
 if msgbox_of "$SETUP_TITLE"; then
-  expect_eq "abort message" "$MSG_TEXT" "$ABORTED_TEXT"
+  expect_box "abort message" "$ABORTED_TEXT"
   drv answer "$SETUP_TITLE" $IDOK >/dev/null
 else
   fail "no abort message"

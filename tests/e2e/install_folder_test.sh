@@ -1,27 +1,26 @@
 #!/usr/bin/env bash
 # Folder texts at Install: the bad-path message for every kind of rejected
-# text, and the drive check (a drive whose root refuses files, a nearly full
-# drive) with the capacity message, the dialog left idle each time.
+# text, the folder picker behind "...", and the drive check (a drive whose root
+# refuses files, a nearly full drive) with the capacity message, the dialog left
+# idle each time.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
 mounts=()
+picked=$(drive_c)/velmora-picked
 cleanup() {
   setup_stop
   local m
   for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
   rm -f "$WINEPREFIX/dosdevices/r:" "$WINEPREFIX/dosdevices/t:"
+  rm -rf "$picked"
 }
 trap cleanup EXIT
-
-BADPATH_TEXT='설치 경로명이 잘못 되었습니다. 다음을 점검해 주십시오.\n\n(1) 드라이브명과 루트디렉토리가 반드시 포함되어야 합니다.\n(2) 경로명이 일반적인 것인지 확인해 주십시오.'
-CAPACITY_TEXT='설치할 드라이브(저장장치)에 여유공간이 부족하거나,\n\n기록 방지 혹은 기록 불가능한 미디어 저장장치가 설치 경로로 지정되었습니다.\n\n확인한 뒤, 설치를 다시 시도해 주십시오.\n\n'
 
 # expect_message_then_idle WHAT TEXT
 expect_message_then_idle() {
   if msgbox_of "$SETUP_TITLE"; then
-    expect_eq "$1: message" "$MSG_TEXT" "$2"
-    expect_eq "$1: caption" "$MSG_CAPTION" "설치"
+    expect_box "$1: message" "$2"
     drv answer "$SETUP_TITLE" $IDOK >/dev/null
   else
     fail "$1: no message"
@@ -41,6 +40,40 @@ for text in "${rejected[@]}"; do
   expect_message_then_idle "rejected '$text'" "$BADPATH_TEXT"
   expect_eq "no agreement for '$text'" "$(drv count-windows "$AGREEMENT_TITLE")" "0"
 done
+
+# The folder picker opens on the folder last submitted with Install (here submitted, then the
+# agreement declined), not on a text typed since; its status line shows the folder it selects.
+# OK writes the picked folder with the product's subfolder: a drive root gets "Velmora", a
+# folder ending in "\Velmora" stays, another gets "\Velmora" appended. Cancel changes nothing.
+PICKER_STATUS=0x3743  # the status line of the system's folder picker
+mkdir -p "$picked/Velmora" "$picked/Games" "$picked/typed"
+# open_picker: presses "..." and sets PICKER, the picker's title.
+open_picker() {
+  drv click "$SETUP_TITLE" $IDC_BROWSE >/dev/null && PICKER=$(drv wait-owned "$SETUP_TITLE")
+}
+# pick SUBMITTED SELECTED WRITTEN
+pick() {
+  press_install "$1" && drv wait-window "$AGREEMENT_TITLE" >/dev/null &&
+    drv click "$AGREEMENT_TITLE" $IDCANCEL >/dev/null || fail "'$1' not submitted"
+  drv set-text "$SETUP_TITLE" $IDC_PATH 'C:\velmora-picked\typed' >/dev/null
+  open_picker || { fail "'$1': no folder picker"; return; }
+  expect_ok drv wait-text "$PICKER" $PICKER_STATUS "$2"
+  drv click "$PICKER" $IDOK >/dev/null
+  expect_ok drv wait-gone "$PICKER"
+  expect_eq "picked '$2': the folder field" "$(drv text "$SETUP_TITLE" $IDC_PATH)" "$3"
+}
+pick 'C:\' 'C:\' 'C:\Velmora'
+pick 'C:\velmora-picked\Velmora' 'C:\velmora-picked\Velmora' 'C:\velmora-picked\Velmora'
+pick 'C:\velmora-picked\Games  ' 'C:\velmora-picked\Games' 'C:\velmora-picked\Games\Velmora'
+if open_picker; then
+  drv click "$PICKER" $IDCANCEL >/dev/null
+  expect_ok drv wait-gone "$PICKER"
+else
+  fail "no folder picker to cancel"
+fi
+expect_eq "picker cancelled: the folder field unchanged" "$(drv text "$SETUP_TITLE" $IDC_PATH)" \
+  'C:\velmora-picked\Games\Velmora'
+expect_controls_idle
 
 # An accepted text is shown normalised once the run starts: trailing blanks
 # gone, one closing backslash. No server answers, so the run then fails.

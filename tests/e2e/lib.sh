@@ -107,6 +107,9 @@ IDC_AGREE_CHECK=1005 IDC_BANNER_TEXT=1006 IDC_BROWSE=1007 IDC_AGREEMENT_TEXT=100
 IDLE_STATUS="설치할 경로를 입력하십시오."
 FAILED_TEXT='설치를 완료하지 못했습니다. 다음을 확인해 주십시오.\n\n(1) 설치 전 해당 프로그램 데모버전이나 예전버전 종료\n(2) 파일 시스템 이상 유무\n(3) 윈도우 시스템 이상 유무\n(4) 인터넷 연결 이상 유무'
 ABORTED_TEXT="설치가 중단되었습니다."
+EXTRACT_QUESTION="설치를 중단하겠습니까?"
+BADPATH_TEXT='설치 경로명이 잘못 되었습니다. 다음을 점검해 주십시오.\n\n(1) 드라이브명과 루트디렉토리가 반드시 포함되어야 합니다.\n(2) 경로명이 일반적인 것인지 확인해 주십시오.'
+CAPACITY_TEXT='설치할 드라이브(저장장치)에 여유공간이 부족하거나,\n\n기록 방지 혹은 기록 불가능한 미디어 저장장치가 설치 경로로 지정되었습니다.\n\n확인한 뒤, 설치를 다시 시도해 주십시오.\n\n'
 
 # The prefix's C: drive as a Linux path, for checks on what a run left behind.
 drive_c() { echo "$WINEPREFIX/drive_c"; }
@@ -127,8 +130,17 @@ setup_stop() {
   SETUP_PID=
 }
 
+# Kinds of message box, as msgbox_of reads them into MSG_KIND: the buttons from left to right,
+# the default button and the icon (none, question, information, warning, error or other).
+BOX_OK="$IDOK $IDOK none"                             # MB_OK
+BOX_OK_INFORMATION="$IDOK $IDOK information"          # MB_OK | MB_ICONINFORMATION
+BOX_YES_NO="$IDYES,$IDNO $IDYES none"                 # MB_YESNO
+BOX_YES_NO_QUESTION="$IDYES,$IDNO $IDYES question"    # MB_YESNO | MB_ICONQUESTION
+BOX_YES_NO_NO="$IDYES,$IDNO $IDNO none"               # MB_YESNO | MB_DEFBUTTON2
+BOX_YES_NO_QUESTION_NO="$IDYES,$IDNO $IDNO question"  # MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2
+
 # msgbox_of TITLE [ms]: waits for a message box owned by TITLE; sets MSG_CAPTION, MSG_TEXT,
-# MSG_BUTTONS, MSG_DEFAULT and MSG_ICON. Fails when none comes.
+# MSG_BUTTONS, MSG_DEFAULT, MSG_ICON and MSG_KIND. Fails when none comes.
 msgbox_of() {
   local out
   out=$(drv wait-msgbox "$1" "${2:-10000}") || return 1
@@ -137,6 +149,26 @@ msgbox_of() {
   MSG_BUTTONS=$(sed -n 's/^buttons=//p' <<<"$out")
   MSG_DEFAULT=$(sed -n 's/^default=//p' <<<"$out")
   MSG_ICON=$(sed -n 's/^icon=//p' <<<"$out")
+  MSG_KIND="$MSG_BUTTONS $MSG_DEFAULT $MSG_ICON"
+}
+
+# setup_box_kind TEXT: the kind of box the setup shows its message TEXT in. Its questions and
+# the abort message have their own; every other message is a plain MB_OK without icon.
+setup_box_kind() {
+  case $1 in
+    "$ABORTED_TEXT") echo "$BOX_OK_INFORMATION" ;;
+    "$CANCEL_QUESTION") echo "$BOX_YES_NO_QUESTION_NO" ;;
+    "$EXTRACT_QUESTION") echo "$BOX_YES_NO_NO" ;;
+    *) echo "$BOX_OK" ;;
+  esac
+}
+
+# expect_box WHAT TEXT: the box msgbox_of read last is the setup's message TEXT, with the
+# setup's caption, in the kind of box that message has.
+expect_box() {
+  expect_eq "$1" "$MSG_TEXT" "$2"
+  expect_eq "$1: caption" "$MSG_CAPTION" "설치"
+  expect_eq "$1: buttons, default, icon" "$MSG_KIND" "$(setup_box_kind "$2")"
 }
 
 # press_install DIR: types DIR into the folder field and presses Install.
@@ -156,6 +188,21 @@ accept_agreement() {
 install_into() {
   press_install "$1" && accept_agreement
 }
+
+# record_texts: from now on every text the setup puts into its controls is written down
+# (uidriver's "record", in the background until the dialog closes); recorded_texts reads them.
+record_texts() {
+  RECORD_LOG=$(dirname "${UIDRIVER:?}")/text_recorder.log
+  "$WINE_RUN" "$UIDRIVER" record "$SETUP_TITLE" 600000 </dev/null >"$E2E_STATE/record.out" 2>&1 &
+  wait_ready $! 100 0.1 grep -q '^recording' "$E2E_STATE/record.out"
+}
+
+# recorded_texts ID [FROM]: the texts recorded for control ID, one a line, from line FROM of the
+# record on (1 unless told; recorded_lines tells where the record ends now).
+recorded_texts() {
+  tail -n +"${2:-1}" "$RECORD_LOG" | sed -n "s/^$(($1))\t//p" | iconv -f CP949 -t UTF-8
+}
+recorded_lines() { cat "$RECORD_LOG" 2>/dev/null | wc -l; }
 
 # expect_controls_idle: the three folder controls enabled, status and percent as when idle.
 expect_controls_idle() {
@@ -256,18 +303,30 @@ servers_stop() {
   nginx_stop
 }
 
-# expect_download_failure WHAT [ARCHIVE]: the download notice, then the general failure message,
-# the dialog idle, and the temporary archive ARCHIVE (absent unless told: present when a
-# rejected response must leave an earlier run's archive alone).
+# fault_scenario SIZE [OPTION VALUE...]: how a download scenario against the fault server
+# begins: BODY holds SIZE bytes from make_body, the server answers with it (mode ok, with the
+# options), no temporary archive is left from before, and the setup and the servers stop when
+# the script ends. Ends the script when that cannot be had.
+fault_scenario() {
+  BODY=$E2E_STATE/fault-body.bin
+  make_body "$BODY" "$1"
+  shift
+  find_temp_archive || { fail "no temporary folder"; finish; }
+  rm -f "$TEMP_ARCHIVE"
+  fault_start "$BODY" "$@" || { fail "fault server did not start"; finish; }
+  trap 'setup_stop; servers_stop' EXIT
+}
+
+# expect_download_failure WHAT: the download notice, then the general failure message, the
+# dialog idle, and no temporary archive.
 expect_download_failure() {
   msgbox_of "$SETUP_TITLE" 20000 || { fail "$1: no message box"; return; }
-  expect_eq "$1: download notice" "$MSG_TEXT" "$DOWNLOAD_FAILED_TEXT"
-  expect_eq "$1: notice caption" "$MSG_CAPTION" "설치"
+  expect_box "$1: download notice" "$DOWNLOAD_FAILED_TEXT"
   drv answer "$SETUP_TITLE" $IDOK >/dev/null
   msgbox_of "$SETUP_TITLE" 10000 || { fail "$1: no failure message"; return; }
-  expect_eq "$1: general failure message" "$MSG_TEXT" "$FAILED_TEXT"
+  expect_box "$1: general failure message" "$FAILED_TEXT"
   drv answer "$SETUP_TITLE" $IDOK >/dev/null
-  expect_eq "$1: archive ${2:-absent}" "$(archive_state)" "${2:-absent}"
+  expect_eq "$1: archive absent" "$(archive_state)" absent
   drv wait-text "$SETUP_TITLE" $IDC_STATUS "$IDLE_STATUS" >/dev/null
   expect_controls_idle
 }
@@ -277,7 +336,7 @@ expect_download_failure() {
 # body made by make_body is no zip archive and the next stage fails on it without a notice.
 expect_downloaded() {
   msgbox_of "$SETUP_TITLE" 30000 || { fail "$1: no message box"; return; }
-  expect_eq "$1: no download notice, the general message" "$MSG_TEXT" "$FAILED_TEXT"
+  expect_box "$1: no download notice, the general message" "$FAILED_TEXT"
   if cmp -s "$TEMP_ARCHIVE" "$2"; then _pass "$1: archive byte-identical"; else
     fail "$1: archive differs from what the server sent ($(stat -c %s "$TEMP_ARCHIVE" 2>&1))"
   fi

@@ -22,9 +22,9 @@ for answers in "Yes Yes" "Yes No" "No Yes" "No No"; do
   what="shortcuts $shortcuts, run $run"
   setup_start || { fail "$what: setup did not start"; continue; }
   install_into "$win_dir" || fail "$what: Install and agreement"
-  answer_question "$what: shortcut question" "$SHORTCUT_QUESTION" $MB_ICONQUESTION_SHOWN "$(button "$shortcuts")" &&
+  answer_question "$what: shortcut question" "$SHORTCUT_QUESTION" "$BOX_YES_NO_QUESTION" "$(button "$shortcuts")" &&
     expect_eq "$what: status while asking" "$(drv text "$SETUP_TITLE" $IDC_STATUS)" "$COMPLETE_STATUS" &&
-    answer_question "$what: run question" "$RUN_QUESTION" $MB_NO_ICON "$(button "$run")"
+    answer_question "$what: run question" "$RUN_QUESTION" "$BOX_YES_NO" "$(button "$run")"
   expect_setup_ended "$what"
   expect_ok test -f "$dir/$PRODUCT_EXE"
 

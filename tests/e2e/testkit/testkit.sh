@@ -12,7 +12,6 @@
 COMPLETE_STATUS="파일 복사 완료"
 SHORTCUT_QUESTION="단축아이콘을 [시작] 메뉴와 바탕화면에 추가하겠습니까?"
 RUN_QUESTION="설치를 성공적으로 마쳤습니다.\\n\\n${PRODUCT_NAME}을(를) 지금 실행하겠습니까?"
-MB_ICONQUESTION_SHOWN=1 MB_NO_ICON=0
 
 # serve_package: nginx serves this build's package at http://127.0.0.1/update/, where the
 # profile's host finds it.
@@ -33,16 +32,14 @@ testkit_cleanup() {
   forget_install "$1"
 }
 
-# answer_question WHAT TEXT ICON ANSWER: the next question over the setup has TEXT, the
-# caption "설치", Yes and No with Yes the default, and ICON (1 shown, 0 none); it is answered
-# with ANSWER. Fails when no question comes.
+# answer_question WHAT TEXT KIND ANSWER: the next question over the setup has TEXT, the
+# caption "설치" and KIND (lib.sh's BOX_...); it is answered with ANSWER. Fails when no
+# question comes.
 answer_question() {
   msgbox_of "$SETUP_TITLE" 60000 || { fail "$1: no question"; return 1; }
   expect_eq "$1: text" "$MSG_TEXT" "$2"
   expect_eq "$1: caption" "$MSG_CAPTION" "설치"
-  expect_eq "$1: Yes and No, Yes the default" "$MSG_BUTTONS default $MSG_DEFAULT" \
-    "$IDYES,$IDNO default $IDYES"
-  expect_eq "$1: icon" "$MSG_ICON" "$3"
+  expect_eq "$1: buttons, default, icon" "$MSG_KIND" "$3"
   drv answer "$SETUP_TITLE" "$4" >/dev/null || fail "$1: could not answer"
 }
 

@@ -1,0 +1,58 @@
+// text_recorder.dll: a hook that uidriver's "record" command sets on another program's window
+// thread, so a test sees every text the program puts into its controls, also one that stands
+// only for a moment. Windows loads this DLL into the program; for each WM_SETTEXT the thread
+// receives, the hook appends a line "ID<TAB>TEXT" to text_recorder.log beside this DLL: the
+// control's id and the text as the ANSI bytes it was sent in, each line end written as a
+// literal \n. (A text the system itself sends in UTF-16 does not read right.) The program
+// itself is not changed.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+HINSTANCE g_hSelf = nullptr;
+
+// text_recorder.log in this DLL's folder; false when the path does not fit.
+bool LogPath(char* path, DWORD size) {
+    const char kLogName[] = "text_recorder.log";
+    DWORD length = GetModuleFileNameA(g_hSelf, path, size);
+    char* slash = length < size ? strrchr(path, '\\') : nullptr;
+    if (!slash || (slash + 1 - path) + sizeof kLogName > size) return false;
+    memcpy(slash + 1, kLogName, sizeof kLogName);
+    return true;
+}
+
+void Append(HWND control, const char* text) {
+    char path[MAX_PATH];
+    if (!LogPath(path, sizeof path)) return;
+    FILE* log = fopen(path, "ab");
+    if (!log) return;
+    fprintf(log, "%d\t", GetDlgCtrlID(control));
+    for (const char* c = text ? text : ""; *c; ++c) {
+        if (*c == '\r' && c[1] == '\n') continue;
+        if (*c == '\n' || *c == '\r')
+            fputs("\\n", log);
+        else
+            fputc(*c, log);
+    }
+    fputc('\n', log);
+    fclose(log);
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) g_hSelf = self;
+    return TRUE;
+}
+
+// WH_CALLWNDPROC: runs on the hooked thread before the window procedure. The program's texts
+// are ANSI, so the text is taken as the bytes it sent.
+extern "C" __declspec(dllexport) LRESULT CALLBACK RecordText(int code, WPARAM w, LPARAM l) {
+    const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(l);
+    if (code == HC_ACTION && message->message == WM_SETTEXT)
+        Append(message->hwnd, reinterpret_cast<const char*>(message->lParam));
+    return CallNextHookEx(nullptr, code, w, l);
+}
