@@ -130,7 +130,9 @@ bool ProfileServerValid(const char* scheme, const char* host, int32_t port) {
     size_t hostLength = strlen(host);
     if (hostLength == 0 || strchr(host, '/')) return false;
     if (!secure) return port == 0;
-    return port >= 0 && port <= 65535 && PortColon(host, hostLength) == hostLength;
+    // An unclosed "[" would take the port's ":" into the address.
+    bool unclosed = host[0] == '[' && !strchr(host, ']');
+    return port >= 0 && port <= 65535 && !unclosed && PortColon(host, hostLength) == hostLength;
 }
 
 }  // namespace

@@ -47,7 +47,8 @@ bool SplitPackageLocation(const char* url, PackageLocation* out);
 // HTTP takes (its split leaves a port in the host, where the connection would
 // not find it). Refused: another scheme, a port outside 0..65535 or given for
 // http, an empty host, a host with a "/", an https host with a ":" of its own
-// (outside brackets), a path that does not start with "/", too small a buffer.
+// (outside brackets) or an unclosed "[", a path that does not start with "/",
+// too small a buffer.
 bool ComposePackageUrl(const char* scheme, const char* host, int32_t port, const char* pathFormat,
                        const char* archiveName, char* out, size_t cap);
 

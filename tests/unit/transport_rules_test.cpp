@@ -106,6 +106,7 @@ const ProfileUrlCase kProfileUrlCases[] = {
     {"https", "host", -1, "/%s", nullptr, 0},
     {"https", "host:8443", 0, "/%s", nullptr, 0},    // the port belongs in its own field
     {"https", "host:8443", 443, "/%s", nullptr, 0},
+    {"https", "[::1", 8443, "/%s", nullptr, 0},   // the split would read the port as address
     {"ftp", "host", 0, "/%s", nullptr, 0},
     {"HTTP", "host", 0, "/%s", nullptr, 0},
     {"http", "", 0, "/%s", nullptr, 0},
