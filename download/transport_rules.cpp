@@ -63,7 +63,8 @@ bool SplitSecure(const char* rest, PackageLocation* out) {
     size_t authority = static_cast<size_t>(slash - rest);
     size_t colon = PortColon(rest, authority);
     uint16_t port = kHttpsPort;
-    if (colon < authority && !ParsePort(rest + colon + 1, authority - colon - 1, &port)) return false;
+    if (colon < authority && !ParsePort(rest + colon + 1, authority - colon - 1, &port))
+        return false;
     if (colon == 0) return false;  // no host
     out->secure = true;
     out->port = port;
@@ -139,10 +140,10 @@ bool ProfileServerValid(const char* scheme, const char* host, int32_t port) {
 
 bool SplitPackageLocation(const char* url, PackageLocation* out) {
     ClearLocation(out);
-    bool ok = StartsWith(url, kHttpsScheme, kHttpsSchemeLength)
-                  ? SplitSecure(url + kHttpsSchemeLength, out)
-                  : SplitPackageUrl(url, out->host, sizeof out->host, out->object,
-                                    sizeof out->object);
+    bool ok =
+        StartsWith(url, kHttpsScheme, kHttpsSchemeLength)
+            ? SplitSecure(url + kHttpsSchemeLength, out)
+            : SplitPackageUrl(url, out->host, sizeof out->host, out->object, sizeof out->object);
     if (!ok) ClearLocation(out);
     return ok;
 }
@@ -208,7 +209,8 @@ bool ComposeRangeHeader(uint64_t from, char* out, size_t cap) {
 bool SamePackage(const Validators& first, const Validators& later) {
     bool usable = (Present(first.etag) && !IsWeakETag(first.etag)) || Present(first.lastModified);
     bool sameETag = !Present(first.etag) || SameText(first.etag, later.etag);
-    bool sameDate = !Present(first.lastModified) || SameText(first.lastModified, later.lastModified);
+    bool sameDate =
+        !Present(first.lastModified) || SameText(first.lastModified, later.lastModified);
     return usable && sameETag && sameDate;
 }
 

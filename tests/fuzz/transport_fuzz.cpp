@@ -193,9 +193,10 @@ void CheckVerdict(const FuzzFields& f, const Validators& first, const Validators
                  ValidateResponse(200, response.contentLength, response.rawHeaders, nullptr) ==
                      ResponseCheck::kOk;
     FUZZ_CHECK((verdict == ResumeVerdict::kStoreWhole) == whole);
-    if (response.status != 200 && response.status != 206) FUZZ_CHECK(verdict == ResumeVerdict::kFail);
-    if (response.status == 206) FUZZ_CHECK(verdict == ResumeVerdict::kAppend ||
-                                           verdict == ResumeVerdict::kRestart);
+    if (response.status != 200 && response.status != 206)
+        FUZZ_CHECK(verdict == ResumeVerdict::kFail);
+    if (response.status == 206)
+        FUZZ_CHECK(verdict == ResumeVerdict::kAppend || verdict == ResumeVerdict::kRestart);
     // A signature can only spare the validator check, never refuse more.
     if (verdict != ResumeVerdict::kRestart) FUZZ_CHECK(signedVerdict == verdict);
     if (verdict != ResumeVerdict::kAppend) {

@@ -35,7 +35,7 @@ const LocationCase kLocationCases[] = {
     {"https://host:123456/p", false, false, 0, "", ""},
     {"https://host:+443/p", false, false, 0, "", ""},
     {"https://host:44a/p", false, false, 0, "", ""},
-    {"https://host", false, false, 0, "", ""},                                      // no path: refused, not guessed
+    {"https://host", false, false, 0, "", ""},  // no path: refused, not guessed
     {"https:///p", false, false, 0, "", ""},
     {"https://:443/p", false, false, 0, "", ""},
     // Everything else keeps the plain-HTTP rule, quirks included.
@@ -74,7 +74,8 @@ TEST(SplitPackageLocation, PartsUpToWinInetLimits) {
     for (const char* scheme : {"https://", "http://"}) {
         SCOPED_TRACE(scheme);
         PackageLocation location;
-        EXPECT_TRUE(SplitPackageLocation((scheme + longestHost + longestObject).c_str(), &location));
+        const std::string longest = scheme + longestHost + longestObject;
+        EXPECT_TRUE(SplitPackageLocation(longest.c_str(), &location));
         EXPECT_EQ(location.host, longestHost);
         EXPECT_EQ(location.object, longestObject);
         EXPECT_FALSE(SplitPackageLocation((scheme + longestHost + "h/p").c_str(), &location));
@@ -336,8 +337,8 @@ const VerdictCase kVerdictCases[] = {
      ResumeVerdict::kRestart, 0},
     {"another total", false, {206, "bytes 1000-300000/300001", "299001", "", {kETag, kDate}},
      ResumeVerdict::kRestart, 0},
-    {"our end, another total", false, {206, "bytes 1000-299999/300001", "299000", "", {kETag, kDate}},
-     ResumeVerdict::kRestart, 0},
+    {"our end, another total", false,
+     {206, "bytes 1000-299999/300001", "299000", "", {kETag, kDate}}, ResumeVerdict::kRestart, 0},
     {"stops before the end", false, {206, "bytes 1000-199999/300000", "199000", "", {kETag, kDate}},
      ResumeVerdict::kRestart, 0},
     {"length not the range's", false, {206, kRest, "298999", "", {kETag, kDate}},
