@@ -5,6 +5,22 @@
 #define SETUP_STRINGIFY_(word) #word
 #define SETUP_STRINGIFY(word) SETUP_STRINGIFY_(word)
 
+namespace {
+
+constexpr bool SameText(const char* a, const char* b) {
+    return *a == *b && (*a == '\0' || SameText(a + 1, b + 1));
+}
+
+}  // namespace
+
+// The default source is written as a URL and split like a "/axs:" one
+// (ComposePackageUrl): plain HTTP keeps a port inside the host, so only https
+// takes one.
+static_assert(SameText(PROFILE_PACKAGE_SCHEME, "https")
+                  ? PROFILE_PACKAGE_PORT >= 0 && PROFILE_PACKAGE_PORT <= 65535
+                  : SameText(PROFILE_PACKAGE_SCHEME, "http") && PROFILE_PACKAGE_PORT == 0,
+              "PROFILE_PACKAGE_SCHEME must be \"http\" (port 0) or \"https\" (port 0..65535)");
+
 const char g_szProductName[] = PROFILE_PRODUCT_NAME;
 const char g_szProductExe[] = PROFILE_PRODUCT_EXE;
 const char g_szDefaultSubdir[] = PROFILE_DEFAULT_SUBDIR;
@@ -22,6 +38,8 @@ const char g_szContractName[] = SETUP_STRINGIFY(PROFILE_CONTRACT_ID);
 const char g_szContractType[] = SETUP_STRINGIFY(PROFILE_CONTRACT_TYPE_ID);
 const char g_szSessionAgent[] = PROFILE_SESSION_AGENT;
 const char g_szPackageHost[] = PROFILE_PACKAGE_HOST;
+const char g_szPackageScheme[] = PROFILE_PACKAGE_SCHEME;
+const int32_t g_nPackagePort = PROFILE_PACKAGE_PORT;
 const char g_szPackagePathFmt[] = PROFILE_PACKAGE_PATH_FMT;
 const char g_szTempArchiveName[] = PROFILE_TEMP_ARCHIVE_NAME;
 const char g_szLaunchArgs[] = PROFILE_LAUNCH_ARGS;

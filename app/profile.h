@@ -21,6 +21,8 @@ extern const char g_szContractName[];    // agreement text resource name
 extern const char g_szContractType[];    // agreement text resource type
 extern const char g_szSessionAgent[];    // HTTP agent name
 extern const char g_szPackageHost[];     // default download host
+extern const char g_szPackageScheme[];   // "http" or "https": how the default host is reached
+extern const int32_t g_nPackagePort;     // default host's port; 0: the scheme's (80 or 443)
 extern const char g_szPackagePathFmt[];  // default object path, "%s" = archive name
 extern const char g_szTempArchiveName[]; // downloaded archive's name in the temp folder
 extern const char g_szLaunchArgs[];      // product arguments after the run question

@@ -21,6 +21,14 @@ add_custom_command(
     DEPENDS "${CMAKE_SOURCE_DIR}/tests/servers/fault_server.cpp"
     COMMENT "Building the fault server (host)")
 add_custom_target(host_tools ALL DEPENDS "${FAULT_SERVER}")
+# The fault server's ranges, cuts and package replacement, asked with curl on the host; once,
+# in the build that runs the Windows-side tests.
+if(SETUP_WIN_TESTS)
+    add_test(NAME host.fault_server
+             COMMAND bash "${CMAKE_SOURCE_DIR}/tests/servers/fault_server_test.sh")
+    set_tests_properties(host.fault_server PROPERTIES
+                         ENVIRONMENT "FAULT_SERVER=${FAULT_SERVER}" TIMEOUT 120 LABELS host)
+endif()
 
 # A stand-in sensapi.dll that reports no network, for the scenario that checks the network
 # question. It lies beside a copy of the setup; Wine then prefers it to its own.

@@ -25,6 +25,8 @@
 #define PROFILE_CONTRACT_TYPE_ID  TEXT
 #define PROFILE_SESSION_AGENT     "Tandrel Update Session"
 #define PROFILE_PACKAGE_HOST      "localhost"
+#define PROFILE_PACKAGE_SCHEME    "http"
+#define PROFILE_PACKAGE_PORT      0
 #define PROFILE_PACKAGE_PATH_FMT  "/update/%s"
 #define PROFILE_TEMP_ARCHIVE_NAME "_tansetup_.zip"
 #define PROFILE_LAUNCH_ARGS       "/fromsetup"

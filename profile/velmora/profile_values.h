@@ -24,6 +24,10 @@
 // The package server. The sample serves the package from this machine; a
 // publisher puts the host of their own web server or CDN here.
 #define PROFILE_PACKAGE_HOST      "localhost"
+// "http" (plain HTTP, port 80) or "https" (TLS, certificates checked); the
+// port is 0 for the scheme's own, and may be set for https only.
+#define PROFILE_PACKAGE_SCHEME    "http"
+#define PROFILE_PACKAGE_PORT      0
 #define PROFILE_PACKAGE_PATH_FMT  "/update/%s"
 #define PROFILE_TEMP_ARCHIVE_NAME "_tansetup_.zip"
 #define PROFILE_LAUNCH_ARGS       ""
