@@ -1,3 +1,3 @@
 list(APPEND GLUE_SOURCES download/download_worker.cpp)
-list(APPEND CORE_SOURCES download/download_rules.cpp)
-list(APPEND CORE_TEST_SOURCES tests/unit/download_rules_test.cpp)
+list(APPEND CORE_SOURCES download/download_rules.cpp download/signature_rules.cpp)
+list(APPEND CORE_TEST_SOURCES tests/unit/download_rules_test.cpp tests/unit/signature_rules_test.cpp)
