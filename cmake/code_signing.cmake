@@ -35,6 +35,6 @@ function(sign_program target)
         COMMAND "${OSSLSIGNCODE}" sign -certs "${SETUP_SIGN_CERT}" -key "${SETUP_SIGN_KEY}" -h sha256
                 ${timestamp} -in "$<TARGET_FILE:${target}>" -out "$<TARGET_FILE:${target}>.signed"
         COMMAND "${CMAKE_COMMAND}" -E rename "$<TARGET_FILE:${target}>.signed" "$<TARGET_FILE:${target}>"
-        COMMENT "Signing $<TARGET_FILE_NAME:${target}>"
+        COMMENT "Signing ${target}"
         VERBATIM)
 endfunction()

@@ -19,6 +19,7 @@ if(SETUP_PACKAGE_KEY_THROWAWAY)
     if(SETUP_PACKAGE_KEY)
         message(FATAL_ERROR "Give SETUP_PACKAGE_KEY or SETUP_PACKAGE_KEY_THROWAWAY, not both")
     endif()
+    find_program(OPENSSL openssl REQUIRED)
     set(throwaway_dir "${CMAKE_BINARY_DIR}/package-key")
     if(NOT EXISTS "${throwaway_dir}/package_key.pub")
         execute_process(COMMAND bash "${CMAKE_SOURCE_DIR}/scripts/make-package-key.sh" "${throwaway_dir}"
