@@ -47,6 +47,8 @@ const char g_szInstanceMarker[] = PROFILE_INSTANCE_MARKER;
 const char g_szMsgCaption[] = PROFILE_MSG_CAPTION;
 const int32_t g_nPackageBytes = PROFILE_PACKAGE_BYTES;
 const int32_t g_nDataBytes = PROFILE_DATA_BYTES;
+const char g_szVerifyingStatus[] = PROFILE_VERIFYING_STATUS;
+// g_abPackageKey and g_nPackageKeyBytes are in the build's generated package_key.cpp.
 
 const ProductProfile g_profile = {
     g_szProductName, g_szProductExe, g_szDefaultSubdir, g_szArchiveName, g_szDirectSuffix,

@@ -30,6 +30,14 @@ extern const char g_szInstanceMarker[];  // hidden label text that marks a runni
 extern const char g_szMsgCaption[];      // caption of every message box
 extern const int32_t g_nPackageBytes;    // expected package size, bytes
 extern const int32_t g_nDataBytes;       // size of the extra data folder, bytes; 0: none
+extern const char g_szVerifyingStatus[]; // status line while the package's signature is checked
+
+// The publisher's package key, made by the build from profile/<name>/package_key.pub (or the
+// file SETUP_PACKAGE_KEY names): a CryptoAPI PUBLICKEYBLOB (download/signature_rules.h).
+// g_nPackageKeyBytes is 0 when the profile has no key; packages are then not checked.
+// The build also defines PROFILE_PACKAGE_KEY as 1 or 0 to the same effect.
+extern const uint8_t g_abPackageKey[];
+extern const uint32_t g_nPackageKeyBytes;
 
 // The same values as one object, so a stage can be handed the profile it works for (tests hand
 // it another). Pointers into the constants above.

@@ -22,3 +22,9 @@ add_custom_command(
     DEPENDS "${CMAKE_SOURCE_DIR}/bench/make_package.cpp"
     COMMENT "Building the benchmark's archive maker (host)")
 add_custom_target(bench_tools ALL DEPENDS "${BENCH_MAKE_PACKAGE}" velmora_setup_counting bench_extract)
+
+# The setup's own SHA-256 over a file (the package signature check's hashing), timed in the
+# process, for the comparison with sha256sum.
+add_executable(bench_sha256 bench/hash_file.cpp)
+target_link_libraries(bench_sha256 PRIVATE setup_glue program_options)
+add_dependencies(bench_tools bench_sha256)

@@ -3,6 +3,7 @@
 # resources, which resources and which linked objects weigh most.
 #   bench/exe_size.sh EXE MAP     prints "key value" lines for bench/run.sh:
 #     file B / rsrc B / code_data B        sizes on disk
+#     signature B                          an Authenticode signature's bytes (0 unsigned)
 #     section NAME B                       objdump -h sizes of the other sections
 #     resource B WHAT                      .rsrc by resource type
 #     lib B WHAT / object B WHAT           loaded sections (.bss excluded) by library / object
@@ -20,9 +21,13 @@ file=$(stat -c %s "$exe")
 # Raw size on disk of .rsrc: from the section header (size, file offset, alignment).
 rsrc=$("$objdump" -h "$exe" | awk "$HEX"' $2 == ".rsrc" { print hex($3) }')
 rsrc_raw=$(((rsrc + 511) / 512 * 512))
+# A signed build carries its signature at the end of the file: no code, no data.
+signature=$("$objdump" -p "$exe" | awk "$HEX"' $1 == "Entry" && $2 == "4" { print hex($4) }')
+signature=${signature:-0}
 echo "file $file"
 echo "rsrc $rsrc_raw"
-echo "code_data $((file - rsrc_raw))"
+echo "signature $signature"
+echo "code_data $((file - rsrc_raw - signature))"
 "$objdump" -h "$exe" | awk "$HEX"' $1 ~ /^[0-9]+$/ && $2 != ".rsrc" { print "section", hex($3), $2 }'
 
 # Resource types from the resource directory listing of objdump -p.

@@ -282,3 +282,23 @@ cost_runs() {
   SETUP_EXE=$saved
   forget_install "$INSTALL_DIR"
 }
+
+# hash_runs MIB N: N runs of the setup's SHA-256 (the package check's hashing, bench_sha256.exe,
+# its time taken inside the process: Wine's start is no part of hashing) against sha256sum's
+# wall clock, over the same random MIB body, which the first sha256sum puts in the page cache.
+# The two digests must agree.
+hash_runs() {
+  local body run line digest setup_s t0 t1 reference
+  body=$(random_body "$1") || return 1
+  reference=$(sha256sum "$body" | cut -d' ' -f1) || return 1
+  for run in $(seq "$2"); do
+    line=$(wine_run "$HASH_EXE" "Z:${body//\//\\}" </dev/null | tr -d '\r') || return 1
+    read -r digest setup_s <<<"$line"
+    [ "$digest" = "$reference" ] || { echo "bench: the setup's SHA-256 is not sha256sum's: $line" >&2; return 1; }
+    t0=$(now)
+    sha256sum "$body" >/dev/null || return 1
+    t1=$(now)
+    echo "hash $1 $setup_s $(minus "$t1" "$t0")" >>"$results"
+    step "sha-256 $1 MiB run $run: setup $setup_s s, sha256sum $(minus "$t1" "$t0") s"
+  done
+}

@@ -33,12 +33,14 @@ writes() {
 }
 
 report_size() {
-  local sizes code rsrc
+  local sizes code rsrc signature
   sizes=$(bash "$bench/exe_size.sh" "$build/velmora_setup.exe" "$build/velmora_setup.map") || return 1
   code=$(awk '$1 == "code_data" { print $2 }' <<<"$sizes")
   rsrc=$(awk '$1 == "rsrc" { print $2 }' <<<"$sizes")
+  signature=$(awk '$1 == "signature" { print $2 }' <<<"$sizes")
   row 1 "exe code + data (file without .rsrc)" "$(kib "$code")" "target 96.0 KiB" "$(ratio "$code" 98304)" "<= 1"
-  echo "   whole file $(kib "$(awk '$1 == "file" { print $2 }' <<<"$sizes")"), resources (.rsrc) $(kib "$rsrc"):"
+  echo "   whole file $(kib "$(awk '$1 == "file" { print $2 }' <<<"$sizes")")$([ "$signature" -gt 0 ] &&
+    echo ", Authenticode signature $(kib "$signature")"), resources (.rsrc) $(kib "$rsrc"):"
   awk '$1 == "resource" { s = $2; $1 = $2 = ""; sub(/^ +/, ""); printf "%s%s %.1f KiB", n++ ? ", " : "     ", $0, s / 1024 }
        END { print "" }' <<<"$sizes"
   echo "   code + data by origin (sections as linked, .bss left out):"
@@ -51,7 +53,7 @@ report_size() {
 }
 
 report() {
-  local files mib dl_s curl_s ex_s unzip_s whole_s native_s
+  local files mib dl_s curl_s ex_s unzip_s whole_s native_s hash_s sum_s
   files=$(sed -n 's/^\([0-9]*\) files.*archive \([0-9]*\) bytes$/\1 files, archive \2 bytes/p' \
     "$state/data/package-${MAIN}MiB.zip.txt" 2>/dev/null)
   echo
@@ -90,6 +92,9 @@ report() {
   row R "download stage, whole installs" "$(answers install 9)" "" "" ""
   row R "extraction stage, whole installs" "$(answers install 10)" "" "" ""
   row R "finishing (on the dialog thread), installs" "$(answers install 11)" "" "" ""
+  hash_s=$(med hash "$MAIN" 3) sum_s=$(med hash "$MAIN" 4)
+  row H "SHA-256 of $MAIN MiB (CryptoAPI), median of $(count hash "$MAIN")" "$hash_s s" \
+    "sha256sum $sum_s s" "$(ratio "$hash_s" "$sum_s")" "<= 1.2"
   report_costs
 }
 

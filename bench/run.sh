@@ -60,7 +60,8 @@ export SETUP_EXE=${setup_exe:-$build/velmora_setup.exe} UIDRIVER=$build/uidriver
 export SOURCE_DIR=$root BUILD_DIR=$build
 COUNTING_EXE=$build/velmora_setup_counting.exe
 MAKE_PACKAGE=$build/host/bench_make_package
-for f in "$SETUP_EXE" "$UIDRIVER" "$COUNTING_EXE" "$MAKE_PACKAGE" "$build/velmora_setup.map"; do
+HASH_EXE=$build/bench_sha256.exe
+for f in "$SETUP_EXE" "$UIDRIVER" "$COUNTING_EXE" "$MAKE_PACKAGE" "$HASH_EXE" "$build/velmora_setup.map"; do
   [ -f "$f" ] || { echo "bench: $f missing; build without --no-build" >&2; exit 1; }
 done
 
@@ -125,5 +126,9 @@ count_writes "$MAIN" || { echo "bench: counting run failed" >&2; exit 1; }
 # What the 4096-byte download blocks and the per-block percentage write cost.
 step "costs: the counting build with its switches"
 cost_runs "$MAIN" "$((RUNS < 3 ? RUNS : 3))" || { echo "bench: cost run failed" >&2; exit 1; }
+
+# H: the package signature check's hashing against sha256sum.
+step "hashing: the setup's SHA-256 against sha256sum"
+hash_runs "$MAIN" "$RUNS" || { echo "bench: hash run failed" >&2; exit 1; }
 
 report

@@ -62,6 +62,6 @@ function(add_fuzz_target name)
     set_tests_properties(fuzz_${name} PROPERTIES TIMEOUT 300)
 endfunction()
 
-foreach(name command_line install_dir download transport entry_name progress finish)
+foreach(name command_line install_dir download transport entry_name progress finish signature)
     add_fuzz_target(${name})
 endforeach()

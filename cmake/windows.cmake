@@ -43,9 +43,14 @@ target_compile_options(minizip PRIVATE -Os -ffunction-sections -fdata-sections
     -fno-asynchronous-unwind-tables -fno-unwind-tables -w)
 target_link_libraries(minizip PUBLIC ZLIB::ZLIB)
 
-# The glue: everything but the entry, so the Windows-side tests can link it.
-add_library(setup_glue STATIC ${GLUE_SOURCES} ${ARCHIVE_SOURCES})
+include(cmake/package_key.cmake)
+include(cmake/code_signing.cmake)
+
+# The glue: everything but the entry, so the Windows-side tests can link it. The package key is
+# the profile's, built into a source of its own.
+add_library(setup_glue STATIC ${GLUE_SOURCES} ${ARCHIVE_SOURCES} "${PACKAGE_KEY_SOURCE}")
 target_include_directories(setup_glue PUBLIC "${PROFILE_DIR}")
+target_compile_definitions(setup_glue PUBLIC PROFILE_PACKAGE_KEY=${PACKAGE_KEY_PRESENT})
 target_link_libraries(setup_glue PUBLIC setup_core minizip
     wininet shell32 ole32 uuid advapi32 user32 gdi32 kernel32 PRIVATE program_options)
 
@@ -64,6 +69,7 @@ configure_file(res/app.manifest.in "${RES_BUILD_DIR}/app.manifest" @ONLY)
 add_executable(velmora_setup WIN32 ${ENTRY_SOURCES})
 target_link_libraries(velmora_setup PRIVATE setup_glue program_options)
 target_link_options(velmora_setup PRIVATE -s -Wl,-Map=${CMAKE_BINARY_DIR}/velmora_setup.map)
+sign_program(velmora_setup)
 target_include_directories(velmora_setup PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
 add_dependencies(velmora_setup contract_text)
 set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS

@@ -98,3 +98,16 @@ add_library(known_folder_fails SHARED tests/win/known_folder_fails.c)
 set_target_properties(known_folder_fails PROPERTIES PREFIX "")
 target_link_options(known_folder_fails PRIVATE -Wl,--kill-at -static)
 add_dependencies(win_tests agreement_long known_folder_fails)
+# Keys, packages and signatures for the signature check's tests, made fresh by openssl and the
+# publisher's scripts into signature_test/ beside the tests (private keys never leave the build).
+set(SIGNATURE_FIXTURES "${CMAKE_BINARY_DIR}/signature_test")
+set(signature_fixture_scripts tests/win/make_signature_fixtures.sh scripts/make-package.sh
+    scripts/make-package-key.sh)
+list(TRANSFORM signature_fixture_scripts PREPEND "${CMAKE_SOURCE_DIR}/")
+add_custom_command(
+    OUTPUT "${SIGNATURE_FIXTURES}/package.zip.sig"
+    COMMAND bash "${CMAKE_SOURCE_DIR}/tests/win/make_signature_fixtures.sh" "${SIGNATURE_FIXTURES}"
+    DEPENDS ${signature_fixture_scripts}
+    COMMENT "Making the key pairs and signed files of the signature tests")
+add_custom_target(signature_fixtures DEPENDS "${SIGNATURE_FIXTURES}/package.zip.sig")
+add_dependencies(win_tests signature_fixtures)

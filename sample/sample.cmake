@@ -1,6 +1,8 @@
 # The sample product that the package carries, built with the profile's file
 # names, and the package itself: build/windows/package/update/<archive name>,
-# so nginx can serve build/windows/package as its document root.
+# so nginx can serve build/windows/package as its document root. A build with a
+# throwaway package key (cmake/package_key.cmake) signs it too: <archive name>.sig
+# beside it, as a publisher's server holds them.
 
 # A quoted text value of profile_values.h, e.g. PROFILE_PRODUCT_EXE.
 function(read_profile_text name out)
@@ -30,6 +32,7 @@ function(sample_program target source file_name)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME "${stem}" SUFFIX "${extension}"
                           RUNTIME_OUTPUT_DIRECTORY "${SAMPLE_DIR}")
     target_link_options(${target} PRIVATE -s)
+    sign_program(${target})
 endfunction()
 
 sample_program(sample_product sample/velmora_app.cpp "${SAMPLE_PRODUCT_EXE}")
@@ -48,15 +51,22 @@ if(SAMPLE_HELP_EXE)
     list(APPEND package_files "${SAMPLE_DIR}/${SAMPLE_HELP_EXE}")
 endif()
 
+# The publisher's own tool packs it: the sample folder holds exactly the package's files.
 find_program(ZIP_TOOL zip REQUIRED)
+set(package_outputs "${PACKAGE_FILE}")
+set(package_key_option)
+if(PACKAGE_SIGNING_KEY)
+    list(APPEND package_outputs "${PACKAGE_FILE}.sig")
+    set(package_key_option --key "${PACKAGE_SIGNING_KEY}")
+endif()
 add_custom_command(
-    OUTPUT "${PACKAGE_FILE}"
-    COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/package/update"
-    COMMAND "${CMAKE_COMMAND}" -E rm -f "${PACKAGE_FILE}"
-    COMMAND "${ZIP_TOOL}" -q -X -j "${PACKAGE_FILE}" ${package_files}
-    DEPENDS ${package_depends} ${package_files}
+    OUTPUT ${package_outputs}
+    COMMAND bash "${CMAKE_SOURCE_DIR}/scripts/make-package.sh" "${SAMPLE_DIR}" "${PACKAGE_FILE}"
+            ${package_key_option}
+    DEPENDS ${package_depends} ${package_files} "${CMAKE_SOURCE_DIR}/scripts/make-package.sh"
+            ${PACKAGE_SIGNING_KEY}
     COMMENT "Packing the sample product into ${SAMPLE_ARCHIVE_NAME}")
-add_custom_target(sample_package ALL DEPENDS "${PACKAGE_FILE}")
+add_custom_target(sample_package ALL DEPENDS ${package_outputs})
 
 # The Windows-side tests start the sample program; the full install needs the package.
 if(TARGET win_tests)

@@ -33,6 +33,9 @@
 #define PROFILE_LAUNCH_ARGS       ""
 #define PROFILE_INSTANCE_MARKER   "새봄설치"
 #define PROFILE_MSG_CAPTION       "설치"
+// Status line while a downloaded package's signature is checked (profiles with a
+// package_key.pub only).
+#define PROFILE_VERIFYING_STATUS  "파일 확인 중입니다."
 #define PROFILE_PACKAGE_BYTES     0
 #define PROFILE_DATA_BYTES        0
 

@@ -16,6 +16,7 @@ rows=(
   "1  exe code + data" "2  download 2 MiB" "3  extraction 2 MiB" "4  whole install"
   "5  download 1 MiB" "5  extraction 2 MiB" "6  control writes, download-only"
   "R  download stage, download-only runs" "R  extraction stage, whole installs"
+  "H  SHA-256 of 2 MiB (CryptoAPI)"
   "C  download as designed" "C    percentage writes not shown" "C    64 KiB reads" "C  extraction as designed" "C    only its first status write shown"
 )
 for row in "${rows[@]}"; do

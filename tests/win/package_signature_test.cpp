@@ -1,0 +1,187 @@
+// The package signature check through the real CryptoAPI, against key pairs, packages and
+// signatures that openssl and the publisher's scripts made for this build
+// (tests/win/make_signature_fixtures.sh, into signature_test\ beside this program).
+#include "download/package_signature.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/profile.h"
+#include "download/signature_rules.h"
+#include "tests/win/test_support.h"
+
+namespace {
+
+const DWORD kBadSignature = static_cast<DWORD>(NTE_BAD_SIGNATURE);
+
+std::string Fixture(const std::string& name) {
+    return PathBesideTestProgram(("signature_test\\" + name).c_str());
+}
+
+std::string FixtureBytes(const std::string& name) {
+    std::string bytes;
+    EXPECT_TRUE(ReadFileBytes(Fixture(name), &bytes)) << name;
+    return bytes;
+}
+
+// The key blob of a fixture pair's public half, read with the program's own rules.
+std::vector<uint8_t> KeyBlob(const std::string& pair) {
+    std::string pem = FixtureBytes(pair + "\\package_key.pub");
+    RsaPublicKey key;
+    EXPECT_EQ(ParsePublicKeyPem(pem.data(), pem.size(), &key), KeyParse::kOk) << pair;
+    std::vector<uint8_t> blob(kMaxKeyBlobBytes);
+    blob.resize(BuildPublicKeyBlob(key, blob.data(), blob.size()));
+    return blob;
+}
+
+SignatureResult Check(const std::vector<uint8_t>& key, const std::string& path,
+                      const std::string& signature, HashProgress progress = nullptr,
+                      void* context = nullptr) {
+    return CheckPackageSignatureWithKey(key.data(), key.size(), path.c_str(),
+                                        reinterpret_cast<const uint8_t*>(signature.data()),
+                                        signature.size(), progress, context);
+}
+
+void ExpectResult(const SignatureResult& result, SignatureCheck code, DWORD error) {
+    EXPECT_EQ(static_cast<int>(result.code), static_cast<int>(code));
+    EXPECT_EQ(result.error, error);
+}
+
+struct FixtureCase {
+    const char* what;
+    const char* key;
+    const char* file;
+    const char* signature;
+    SignatureCheck code;
+    DWORD error;
+};
+
+TEST(PackageSignature, SignaturesOfTheFixtures) {
+    const FixtureCase cases[] = {
+        {"signed with the key", "a", "package.zip", "package.zip.sig", SignatureCheck::kOk, 0},
+        {"signed with another key", "a", "package.zip", "package.zip.b.sig", SignatureCheck::kMismatch, kBadSignature},
+        {"checked with another key", "b", "package.zip", "package.zip.sig", SignatureCheck::kMismatch, kBadSignature},
+        {"RSA-4096", "c", "package.zip", "package.zip.c.sig", SignatureCheck::kOk, 0},
+        {"a 4096-bit signature, a 2048-bit key", "a", "package.zip", "package.zip.c.sig", SignatureCheck::kMalformed, 0},
+        {"a 2048-bit signature, a 4096-bit key", "c", "package.zip", "package.zip.sig", SignatureCheck::kMalformed, 0},
+        {"an empty file", "a", "empty.bin", "empty.bin.sig", SignatureCheck::kOk, 0},
+        {"two blocks and a byte", "a", "blocks.bin", "blocks.bin.sig", SignatureCheck::kOk, 0},
+        {"another file's signature", "a", "blocks.bin", "empty.bin.sig", SignatureCheck::kMismatch, kBadSignature},
+        {"no such file", "a", "missing.zip", "package.zip.sig", SignatureCheck::kOpenFile, ERROR_FILE_NOT_FOUND},
+    };
+    for (const FixtureCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ExpectResult(Check(KeyBlob(c.key), Fixture(c.file), FixtureBytes(c.signature)), c.code, c.error);
+    }
+}
+
+TEST(PackageSignature, AnyChangeToThePackageOrTheSignatureFails) {
+    ScratchDir dir("velmora_signature_test");
+    const std::string path = dir.path() + "package.zip";
+    const std::string package = FixtureBytes("package.zip");
+    const std::string signature = FixtureBytes("package.zip.sig");
+    const std::vector<uint8_t> key = KeyBlob("a");
+    ASSERT_TRUE(WriteFileBytes(path, package));
+    ExpectResult(Check(key, path, signature), SignatureCheck::kOk, 0);
+
+    for (size_t at : {size_t{0}, package.size() / 2, package.size() - 1}) {
+        std::string changed = package;
+        changed[at] = static_cast<char>(changed[at] ^ 0x01);
+        ASSERT_TRUE(WriteFileBytes(path, changed));
+        SCOPED_TRACE(at);
+        ExpectResult(Check(key, path, signature), SignatureCheck::kMismatch, kBadSignature);
+    }
+    ASSERT_TRUE(WriteFileBytes(path, package + '\0'));
+    ExpectResult(Check(key, path, signature), SignatureCheck::kMismatch, kBadSignature);
+
+    ASSERT_TRUE(WriteFileBytes(path, package));
+    std::string changedSignature = signature;
+    changedSignature[100] = static_cast<char>(changedSignature[100] ^ 0x80);
+    ExpectResult(Check(key, path, changedSignature), SignatureCheck::kMismatch, kBadSignature);
+    // Malformed lengths are refused before anything is read.
+    for (const std::string& wrong : {signature.substr(1), signature + '\0', std::string()}) {
+        SCOPED_TRACE(wrong.size());
+        ExpectResult(Check(key, path, wrong), SignatureCheck::kMalformed, 0);
+    }
+}
+
+// Records each progress call; asks to stop at call |stopAt| (1 = the first; 0 = never).
+struct ProgressLog {
+    std::vector<std::pair<uint64_t, uint64_t>> calls;
+    size_t stopAt = 0;
+
+    static bool Record(void* context, uint64_t done, uint64_t total) {
+        ProgressLog* log = static_cast<ProgressLog*>(context);
+        log->calls.emplace_back(done, total);
+        return log->calls.size() != log->stopAt;
+    }
+};
+
+TEST(PackageSignature, ProgressAfterEachBlockAndACancel) {
+    const std::vector<uint8_t> key = KeyBlob("a");
+    const std::string signature = FixtureBytes("blocks.bin.sig");
+    const uint64_t size = 2 * kHashBlockBytes + 1;
+    ProgressLog log;
+    ExpectResult(Check(key, Fixture("blocks.bin"), signature, ProgressLog::Record, &log),
+                 SignatureCheck::kOk, 0);
+    const std::vector<std::pair<uint64_t, uint64_t>> blocks = {
+        {kHashBlockBytes, size}, {2 * kHashBlockBytes, size}, {size, size}};
+    EXPECT_EQ(log.calls, blocks);
+
+    ProgressLog stop;
+    stop.stopAt = 2;
+    ExpectResult(Check(key, Fixture("blocks.bin"), signature, ProgressLog::Record, &stop),
+                 SignatureCheck::kCancelled, 0);
+    EXPECT_EQ(stop.calls.size(), 2u);
+
+    ProgressLog empty;
+    ExpectResult(Check(key, Fixture("empty.bin"), FixtureBytes("empty.bin.sig"), ProgressLog::Record, &empty),
+                 SignatureCheck::kOk, 0);
+    EXPECT_TRUE(empty.calls.empty());
+}
+
+TEST(PackageSignature, AKeyBlobTheRulesRefuseIsNoKey) {
+    std::vector<uint8_t> key = KeyBlob("a");
+    const std::string signature = FixtureBytes("package.zip.sig");
+    key.pop_back();
+    ExpectResult(Check(key, Fixture("package.zip"), signature), SignatureCheck::kNoKey, 0);
+    ExpectResult(Check(std::vector<uint8_t>(), Fixture("package.zip"), signature), SignatureCheck::kNoKey, 0);
+}
+
+TEST(PackageSignature, TheBuiltInKeyIsTheProfiles) {
+    EXPECT_EQ(PackageKeyBuiltIn(), PROFILE_PACKAGE_KEY == 1);
+    if (PackageKeyBuiltIn()) {
+        EXPECT_NE(KeyBlobModulusBytes(g_abPackageKey, g_nPackageKeyBytes), 0u);
+        return;
+    }
+    // A profile without a key (Velmora's) has nothing to check against.
+    const std::string signature = FixtureBytes("package.zip.sig");
+    ExpectResult(CheckPackageSignature(Fixture("package.zip").c_str(),
+                                       reinterpret_cast<const uint8_t*>(signature.data()),
+                                       signature.size(), nullptr, nullptr),
+                 SignatureCheck::kNoKey, 0);
+}
+
+std::string Hex(const uint8_t* bytes, size_t size) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (size_t i = 0; i < size; ++i) out += std::string{kDigits[bytes[i] >> 4], kDigits[bytes[i] & 15]};
+    return out;
+}
+
+TEST(HashFileSha256, GivesSha256sumsDigest) {
+    for (const char* file : {"empty.bin", "blocks.bin"}) {
+        SCOPED_TRACE(file);
+        uint8_t digest[kSha256Bytes];
+        ExpectResult(HashFileSha256(Fixture(file).c_str(), digest, nullptr, nullptr), SignatureCheck::kOk, 0);
+        EXPECT_EQ(Hex(digest, sizeof(digest)) + "\n", FixtureBytes(std::string(file) + ".sha256"));
+    }
+    uint8_t digest[kSha256Bytes];
+    ExpectResult(HashFileSha256(Fixture("missing.bin").c_str(), digest, nullptr, nullptr),
+                 SignatureCheck::kOpenFile, ERROR_FILE_NOT_FOUND);
+}
+
+}  // namespace
