@@ -53,6 +53,8 @@ const char g_szVerifyingStatus[] = PROFILE_VERIFYING_STATUS;
 const ProductProfile g_profile = {
     g_szProductName, g_szProductExe, g_szDefaultSubdir, g_szArchiveName, g_szDirectSuffix,
     g_szGroupName, g_szHelpLinkName, g_szHelpExe, g_szUninstLinkName, g_szUninstExe,
-    g_szUninstKeyName, g_szSessionAgent, g_szPackageHost, g_szPackagePathFmt,
-    g_szTempArchiveName, g_szLaunchArgs, g_szMsgCaption, PROFILE_PACKAGE_BYTES, PROFILE_DATA_BYTES,
+    g_szUninstKeyName, g_szSessionAgent, g_szPackageScheme, g_szPackageHost, PROFILE_PACKAGE_PORT,
+    g_szPackagePathFmt,
+    g_szTempArchiveName, g_szLaunchArgs, g_szMsgCaption, g_szVerifyingStatus, PROFILE_PACKAGE_BYTES,
+    PROFILE_DATA_BYTES, g_abPackageKey, g_nPackageKeyBytes,
 };

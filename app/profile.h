@@ -54,13 +54,18 @@ struct ProductProfile {
     const char* uninstExe;
     const char* uninstKeyName;
     const char* sessionAgent;
+    const char* packageScheme;  // "http" or "https"
     const char* packageHost;
+    int32_t packagePort;        // 0: the scheme's
     const char* packagePathFmt;
     const char* tempArchiveName;
     const char* launchArgs;
     const char* msgCaption;
+    const char* verifyingStatus;  // the status line while the package's signature is checked
     int32_t packageBytes;
     int32_t dataBytes;
+    const uint8_t* packageKey;  // the publisher's key blob; every package must be signed by it
+    uint32_t packageKeyBytes;   // 0: no key, packages are not checked
 };
 
 // This build's profile.

@@ -29,6 +29,7 @@ const CodeName kCodeNames[] = {
     {StageCode::kWrite, "write"},
     {StageCode::kBodyShort, "body-short"},
     {StageCode::kBodyLong, "body-long"},
+    {StageCode::kRedirect, "redirect"},
     {StageCode::kArchiveOpen, "archive-open"},
     {StageCode::kArchiveRead, "archive-read"},
     {StageCode::kUnsafeName, "unsafe-name"},
@@ -40,6 +41,10 @@ const CodeName kCodeNames[] = {
     {StageCode::kDataFolder, "data-folder"},
     {StageCode::kSourceOpen, "source-open"},
     {StageCode::kSourceRead, "source-read"},
+    {StageCode::kSignatureFetch, "signature-fetch"},
+    {StageCode::kSignatureMalformed, "signature-malformed"},
+    {StageCode::kSignatureMismatch, "signature-mismatch"},
+    {StageCode::kSignatureCheck, "signature-check"},
 };
 
 const char* KindName(ErrorKind kind) {

@@ -34,6 +34,7 @@ enum class StageCode : uint16_t {
     kWrite = 23,          // a write failed or was short: the disk is full
     kBodyShort = 24,      // the body ended before its Content-Length
     kBodyLong = 25,       // the body went past its Content-Length
+    kRedirect = 26,       // a redirect refused (https to plain HTTP, no usable Location) or too many
     kArchiveOpen = 30,    // the archive cannot be opened as a zip
     kArchiveRead = 31,    // minizip failed reading the directory or an entry (minizip's code)
     kUnsafeName = 32,     // an entry would land outside the install folder, or does not fit
@@ -45,6 +46,10 @@ enum class StageCode : uint16_t {
     kDataFolder = 40,     // the data folder's place is unknown, or a path does not fit
     kSourceOpen = 41,     // a data file cannot be opened
     kSourceRead = 42,     // a data file cannot be read
+    kSignatureFetch = 50,      // the package's signature could not be fetched (missing: 404)
+    kSignatureMalformed = 51,  // the signature is not one the publisher's key can have made
+    kSignatureMismatch = 52,   // the package is not what the publisher signed
+    kSignatureCheck = 53,      // the check itself failed (the CryptoAPI, reading the archive)
 };
 
 // What |error| holds.

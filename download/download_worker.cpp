@@ -1,12 +1,13 @@
 #include "download/download_worker.h"
 
 #include <cerrno>
-#include <memory>
 
 #include "app/stage_thread.h"
 #include "download/download_rules.h"
+#include "download/package_request.h"
+#include "download/package_signature.h"
+#include "download/signature_rules.h"
 #include "fw/bounded_text.h"
-#include "fw/internet.h"
 #include "fw/proc_address.h"
 #include "fw/scoped.h"
 
@@ -20,20 +21,7 @@ const char kDownloadFailedMessage[] =
 const char kCancelQuestion[] = "다운로드를 중단하겠습니까?";
 const UINT kCancelQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
 const char kDownloadingStatus[] = "파일 다운로드 중입니다.";
-
 const UINT kBlockSize = 4096;
-// The package goes only into the temporary archive: not into WinInet's cache,
-// where a copy of every download would stay behind, and never from it, where
-// an older package could be waiting.
-const DWORD kRequestFlags = INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
-// A server that stops sending for this long, before the headers or within
-// the body, fails the download. WinInet's own default may never end the
-// wait, and a Cancel press is only seen between reads.
-const DWORD kStallTimeoutMs = 30000;
-// INTERNET_MAX_HOST_NAME_LENGTH and INTERNET_MAX_URL_LENGTH: a part longer
-// than WinInet takes could not be requested anyway.
-const size_t kHostCapacity = 256 + 1;
-const size_t kObjectCapacity = 2084 + 1;
 
 typedef BOOL(WINAPI* IsNetworkAliveFn)(LPDWORD);
 
@@ -41,122 +29,218 @@ StageResult Failed(StageCode code, ErrorKind kind = ErrorKind::kNone, int32_t er
     return StageFailed(Stage::kDownload, code, kind, error);
 }
 
-StageResult FailedWithLastError(StageCode code) { return StageFailedWithLastError(Stage::kDownload, code); }
-
 StageResult FailedWithErrno(StageCode code) { return Failed(code, ErrorKind::kErrno, errno); }
 
-struct DownloadSource {
-    char host[kHostCapacity];
-    char object[kObjectCapacity];
+StageResult Succeeded() { return StageSucceeded(Stage::kDownload); }
+
+// One package on its way into the archive, across the retries after a cut.
+struct Transfer {
+    const DownloadJob& job;
+    CInternetSession& session;
+    PackageLocation location;  // as asked for; each request follows its own redirects
+    ArchiveWriter archive;
+    PackageRequest request;
+    int32_t length = 0;        // the package's Content-Length
+    uint64_t onDisk = 0;       // bytes stored in the archive
+    CString etag;              // the first response's validators, to tell a changed package
+    CString lastModified;
 };
 
-// The profile's server, or the "/axs:" package URL. False when a part of the
-// URL is too long to be requested.
-bool SettleSource(const DownloadJob& job, DownloadSource* source) {
-    if (!job.externalMode) {
-        lstrcpynA(source->host, job.profile->packageHost, sizeof source->host);
-        return ComposeDefaultObject(job.profile->packagePathFmt, job.profile->archiveName,
-                                    source->object, sizeof source->object);
-    }
-    return SplitPackageUrl(job.packageUrl, source->host, sizeof source->host, source->object,
-                           sizeof source->object);
+// The profile's server, or the "/axs:" package URL. False when the URL is refused or a part of
+// it is too long to be requested.
+bool SettleLocation(const DownloadJob& job, PackageLocation* location) {
+    if (job.externalMode) return SplitPackageLocation(job.packageUrl, location);
+    const ProductProfile& p = *job.profile;
+    char url[kUrlHostCapacity + kUrlObjectCapacity + 16];
+    return ComposePackageUrl(p.packageScheme, p.packageHost, p.packagePort, p.packagePathFmt,
+                             p.archiveName, url, sizeof url) &&
+           SplitPackageLocation(url, location);
 }
 
-// Status 200, a Content-Length of at least 1 (into |length|) and an
-// application type; checked before any file is made.
-StageResult CheckResponse(const CHttpFile& request, int32_t* length) {
-    DWORD status = 0;  // stays 0 when the status cannot be read
-    request.QueryInfoStatusCode(status);
-    CString lengthText;
-    CString headers;
-    request.QueryInfo(HTTP_QUERY_CONTENT_LENGTH, lengthText);
-    request.QueryInfo(HTTP_QUERY_RAW_HEADERS_CRLF, headers);
+// Status 200, a Content-Length of at least 1 (into |length|) and an application type; checked
+// before any file is made.
+StageResult CheckResponse(const PackageRequest& request, int32_t* length) {
+    DWORD status = request.Status();
+    CString lengthText = request.Header(HTTP_QUERY_CONTENT_LENGTH);
+    CString headers = request.Header(HTTP_QUERY_RAW_HEADERS_CRLF);
     switch (ValidateResponse(status, lengthText, headers, length)) {
-        case ResponseCheck::kOk: return StageSucceeded(Stage::kDownload);
-        case ResponseCheck::kBadStatus:
-            return Failed(StageCode::kStatus, ErrorKind::kHttpStatus, static_cast<int32_t>(status));
+        case ResponseCheck::kOk: return Succeeded();
+        case ResponseCheck::kBadStatus: return Failed(StageCode::kStatus, ErrorKind::kHttpStatus, static_cast<int32_t>(status));
         case ResponseCheck::kBadLength: return Failed(StageCode::kLength);
         case ResponseCheck::kNotApplication: break;
     }
     return Failed(StageCode::kContentType);
 }
 
-void ShowPercent(const StageReporter& reporter, uint32_t received, int32_t length) {
+void ShowPercent(const StageReporter& reporter, uint64_t received, int32_t length) {
     char text[kPercentTextCapacity];
-    FormatPercent(DownloadPercent(received, length), text, sizeof text);
+    uint32_t shown = received > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(received);
+    FormatPercent(DownloadPercent(shown, length), text, sizeof text);
     reporter.ShowPercent(text);
 }
 
 // The end of the body: exactly |length| bytes, or which way it missed.
-StageResult BodyEnded(ReadOutcome outcome, uint32_t received, int32_t length) {
-    if (outcome == ReadOutcome::kComplete) return StageSucceeded(Stage::kDownload);
+StageResult BodyEnded(ReadOutcome outcome, uint64_t received, int32_t length) {
+    if (outcome == ReadOutcome::kComplete) return Succeeded();
     bool isLong = CheckBodyComplete(received, length) == BodyCheck::kLong;
     return Failed(isLong ? StageCode::kBodyLong : StageCode::kBodyShort);
 }
 
-// Stores the body in |archive|, to the read that returns 0 bytes. Fails on a
-// read error, a short write, a confirmed cancel, or a body that is shorter or
-// longer than |length|.
-StageResult ReceiveBody(const DownloadJob& job, CHttpFile& request, int32_t length,
-                        ArchiveWriter* archive) {
+// Stores the body of the transfer's request behind the bytes already on disk, to the read that
+// returns 0 bytes. Fails on a read error, a short write, a confirmed cancel, or a body that
+// ends short of or goes past the package's length.
+StageResult ReceiveBody(Transfer* t) {
     char block[kBlockSize];
-    uint32_t received = 0;
     for (;;) {
-        if (!ContinueAfterCancelCheck(job.flags, job.reporter, kCancelQuestion, kCancelQuestionFlags))
+        if (!ContinueAfterCancelCheck(t->job.flags, t->job.reporter, kCancelQuestion, kCancelQuestionFlags))
             return Failed(StageCode::kUserAbort);
         UINT count = 0;
-        if (!request.Read(block, sizeof block, &count)) return FailedWithLastError(StageCode::kRead);
-        if (!archive->Write(block, count)) return FailedWithErrno(StageCode::kWrite);
-        received += count;
-        ShowPercent(job.reporter, received, length);
-        ReadOutcome outcome = AfterBodyRead(count, received, length);
-        if (outcome != ReadOutcome::kMore) return BodyEnded(outcome, received, length);
+        if (!t->request.response().Read(block, sizeof block, &count))
+            return StageFailedWithLastError(Stage::kDownload, StageCode::kRead);
+        if (!t->archive.Write(block, count)) return FailedWithErrno(StageCode::kWrite);
+        t->onDisk += count;
+        ShowPercent(t->job.reporter, t->onDisk, t->length);
+        ReadOutcome outcome = AfterBodyRead(count, t->onDisk, t->length);
+        if (outcome != ReadOutcome::kMore) return BodyEnded(outcome, t->onDisk, t->length);
     }
 }
 
-// Creates the archive for an accepted response and fills it.
-StageResult StoreBody(const DownloadJob& job, CHttpFile& request, int32_t length,
-                      ArchiveWriter* archive) {
-    if (!archive->Create()) return FailedWithErrno(StageCode::kArchiveCreate);
-    job.reporter.ShowStatus(kDownloadingStatus);
-    job.reporter.ShowPercent("");
-    StageResult result = ReceiveBody(job, request, length, archive);
-    if (result.ok() && !archive->Finish()) return FailedWithErrno(StageCode::kWrite);
+// A whole package from its first byte: the request, its check, the archive made or emptied,
+// the body.
+StageResult FetchWhole(Transfer* t) {
+    StageResult result = t->request.Send(t->session, t->location, 0);
+    if (result.ok()) result = CheckResponse(t->request, &t->length);
+    if (!result.ok()) return result;
+    if (!t->archive.Create()) return FailedWithErrno(StageCode::kArchiveCreate);
+    t->onDisk = 0;
+    t->etag = t->request.Header(HTTP_QUERY_ETAG);
+    t->lastModified = t->request.Header(HTTP_QUERY_LAST_MODIFIED);
+    t->job.reporter.ShowStatus(kDownloadingStatus);
+    t->job.reporter.ShowPercent("");
+    return ReceiveBody(t);
+}
+
+// The rest of a cut package, asked for from the bytes on disk on: a piece of the same package
+// is appended; a whole new one (200) replaces the archive; anything that cannot be stitched
+// starts the package again from zero.
+StageResult FetchRest(Transfer* t) {
+    if (!ContinueAfterCancelCheck(t->job.flags, t->job.reporter, kCancelQuestion, kCancelQuestionFlags))
+        return Failed(StageCode::kUserAbort);
+    StageResult result = t->request.Send(t->session, t->location, t->onDisk);
+    if (!result.ok()) return result;
+    CString range = t->request.Header(HTTP_QUERY_CONTENT_RANGE);
+    CString length = t->request.Header(HTTP_QUERY_CONTENT_LENGTH);
+    CString headers = t->request.Header(HTTP_QUERY_RAW_HEADERS_CRLF);
+    CString etag = t->request.Header(HTTP_QUERY_ETAG);
+    CString lastModified = t->request.Header(HTTP_QUERY_LAST_MODIFIED);
+    ResumePoint point = {t->onDisk, t->length, {t->etag, t->lastModified}, t->job.profile->packageKeyBytes > 0};
+    RangedResponse response = {t->request.Status(), range, length, headers, {etag, lastModified}};
+    int32_t newLength = 0;
+    switch (JudgeRangedResponse(point, response, &newLength)) {
+        case ResumeVerdict::kAppend: return ReceiveBody(t);
+        case ResumeVerdict::kStoreWhole:
+            if (!t->archive.Create()) return FailedWithErrno(StageCode::kArchiveCreate);
+            t->onDisk = 0;
+            t->length = newLength;
+            t->etag = etag;
+            t->lastModified = lastModified;
+            return ReceiveBody(t);
+        case ResumeVerdict::kRestart: return FetchWhole(t);
+        case ResumeVerdict::kFail: break;
+    }
+    return Failed(StageCode::kStatus, ErrorKind::kHttpStatus, static_cast<int32_t>(response.status));
+}
+
+// Whether a failure is taken up again: a cut transfer, and, once retrying, a retry that could
+// not be sent either.
+bool Retryable(const StageResult& result, int retriesMade) {
+    switch (result.code) {
+        case StageCode::kBodyShort:
+        case StageCode::kRead: return true;
+        case StageCode::kConnect:
+        case StageCode::kRequest:
+        case StageCode::kSend: return retriesMade > 0;
+        default: return false;
+    }
+}
+
+// The package into the archive, taken up again after a cut at most kMaxResumeRetries times,
+// with a pause that grows each time.
+StageResult FetchPackage(Transfer* t) {
+    StageResult result = FetchWhole(t);
+    for (int retries = 0; Retryable(result, retries) && ShouldRetry(t->onDisk, t->length, retries); ++retries) {
+        Sleep(RetryPauseMs(retries));
+        result = FetchRest(t);
+    }
+    if (result.ok() && !t->archive.Finish()) return FailedWithErrno(StageCode::kWrite);
     return result;
 }
 
-// Connects, asks for the package and stores it. The connection and the request go to the
-// caller, who closes them after the notice.
-StageResult Fetch(const DownloadJob& job, CInternetSession& session,
-                  std::unique_ptr<CHttpConnection>* connection, std::unique_ptr<CHttpFile>* request,
-                  ArchiveWriter* archive) {
-    if (!session.IsOpen()) return FailedWithLastError(StageCode::kSession);
-    DownloadSource source;
-    if (!SettleSource(job, &source)) return Failed(StageCode::kPackageUrl);
-    connection->reset(session.GetHttpConnection(source.host));
-    if (!*connection) return FailedWithLastError(StageCode::kConnect);
-    request->reset((*connection)->OpenRequest(CHttpConnection::HTTP_VERB_GET, source.object,
-                                              nullptr, 1, kRequestFlags));
-    if (!*request) return FailedWithLastError(StageCode::kRequest);
-    (*request)->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, kStallTimeoutMs);
-    (*request)->SetOption(INTERNET_OPTION_SEND_TIMEOUT, kStallTimeoutMs);
-    if (!(*request)->SendRequest()) return FailedWithLastError(StageCode::kSend);
+// The signature's bytes, fetched as the package was, from "<package object>.sig".
+StageResult FetchSignature(Transfer* t, uint8_t* signature, size_t* signatureBytes) {
+    PackageLocation location = t->location;
+    if (!BoundedText(location.object, sizeof location.object).Add(t->location.object).Add(".sig").Fits())
+        return Failed(StageCode::kPackageUrl);
     int32_t length = 0;
-    StageResult response = CheckResponse(**request, &length);
-    if (!response.ok()) return response;
-    return StoreBody(job, **request, length, archive);
+    StageResult result = t->request.Send(t->session, location, 0);
+    if (result.ok()) result = CheckResponse(t->request, &length);
+    if (!result.ok()) return Failed(StageCode::kSignatureFetch, result.kind, result.error);
+    *signatureBytes = 0;
+    for (UINT count = 1; count > 0; *signatureBytes += count) {
+        size_t room = kMaxModulusBytes + 1 - *signatureBytes;  // one byte more: too long is malformed
+        if (room == 0) return Failed(StageCode::kSignatureMalformed);
+        if (!t->request.response().Read(signature + *signatureBytes, static_cast<UINT>(room), &count))
+            return StageFailedWithLastError(Stage::kDownload, StageCode::kSignatureFetch);
+    }
+    return Succeeded();
 }
 
-// One attempt over |session|. A failure the user did not ask for shows the download notice
-// while the request and the partial archive are still open; leaving the scope then deletes
-// the partial archive, closes the request and the connection.
+// The hashing's progress on the percentage field; a cancel check point too.
+bool ShowHashProgress(void* context, uint64_t done, uint64_t total) {
+    const DownloadJob* job = static_cast<const DownloadJob*>(context);
+    char text[kPercentTextCapacity];
+    FormatPercent(total > 0 ? static_cast<int>(done * 100 / total) : 100, text, sizeof text);
+    job->reporter.ShowPercent(text);
+    return ContinueAfterCancelCheck(job->flags, job->reporter, kCancelQuestion, kCancelQuestionFlags);
+}
+
+StageResult SignatureVerdict(const SignatureResult& checked) {
+    int32_t error = static_cast<int32_t>(checked.error);
+    switch (checked.code) {
+        case SignatureCheck::kOk: return Succeeded();
+        case SignatureCheck::kCancelled: return Failed(StageCode::kUserAbort);
+        case SignatureCheck::kMalformed: return Failed(StageCode::kSignatureMalformed);
+        case SignatureCheck::kMismatch: return Failed(StageCode::kSignatureMismatch, ErrorKind::kHresult, error);
+        default: return Failed(StageCode::kSignatureCheck, SystemErrorKind(checked.error), error);
+    }
+}
+
+// The complete archive against the publisher's signature, before anything is extracted.
+StageResult CheckSignature(Transfer* t) {
+    uint8_t signature[kMaxModulusBytes + 1];
+    size_t signatureBytes = 0;
+    StageResult result = FetchSignature(t, signature, &signatureBytes);
+    if (!result.ok()) return result;
+    const ProductProfile& p = *t->job.profile;
+    t->job.reporter.ShowStatus(p.verifyingStatus);
+    t->job.reporter.ShowPercent("");
+    return SignatureVerdict(CheckPackageSignatureWithKey(p.packageKey, p.packageKeyBytes, t->job.archive->path(),
+                                                         signature, signatureBytes, ShowHashProgress,
+                                                         const_cast<DownloadJob*>(&t->job)));
+}
+
+// One download over |session|. A failure the user did not ask for shows the download notice
+// while the request and the partial archive are still open; leaving the scope then deletes the
+// partial archive and closes the request and the connection. An archive refused by its
+// signature is deleted too.
 StageResult Download(const DownloadJob& job, CInternetSession& session) {
-    std::unique_ptr<CHttpConnection> connection;
-    std::unique_ptr<CHttpFile> request;
-    ArchiveWriter archive(*job.archive);
-    StageResult result = Fetch(job, session, &connection, &request, &archive);
-    if (!result.ok() && result.code != StageCode::kUserAbort)
-        job.reporter.ShowMessage(kDownloadFailedMessage, MB_OK);
+    Transfer t = {job, session, {}, ArchiveWriter(*job.archive), {}, 0, 0, CString(), CString()};
+    StageResult result = SettleLocation(job, &t.location) ? FetchPackage(&t) : Failed(StageCode::kPackageUrl);
+    if (result.ok() && job.profile->packageKeyBytes > 0) {
+        result = CheckSignature(&t);
+        if (!result.ok()) job.archive->Delete();
+    }
+    if (!result.ok() && result.code != StageCode::kUserAbort) job.reporter.ShowMessage(kDownloadFailedMessage, MB_OK);
     return result;
 }
 
@@ -177,10 +261,9 @@ StageResult RunDownload(const DownloadJob& job) {
     return result;
 }
 
-// sensapi.dll is looked up at run time, so the program imports only DLLs that
-// every Windows has loaded anyway. Where it is missing the network cannot be
-// asked about: the request is tried, and a missing network then fails it
-// with the download notice.
+// sensapi.dll is looked up at run time, so the program imports only DLLs that every Windows
+// has loaded anyway. Where it is missing the network cannot be asked about: the request is
+// tried, and a missing network then fails it with the download notice.
 bool IsNetworkConnected() {
     ScopedLibrary sensapi(LoadLibraryA("sensapi.dll"));
     if (!sensapi) return true;

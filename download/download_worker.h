@@ -1,6 +1,8 @@
-// The download stage: fetches the package with one HTTP GET into the temporary archive, checks
+// The download stage: fetches the package with an HTTP GET into the temporary archive, checks
 // the response before it writes anything, stores the body block by block with a running
-// percentage and ends with exactly one WM_SETUP_DOWNLOADED or WM_SETUP_FAILED.
+// percentage, takes a cut transfer up again where it stopped, checks the package's signature
+// when the profile has a publisher key, and ends with exactly one WM_SETUP_DOWNLOADED or
+// WM_SETUP_FAILED.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +14,7 @@
 
 // What the download works with. It must live until the stage has ended.
 struct DownloadJob {
-    const ProductProfile* profile;  // the package server, archive name and agent
+    const ProductProfile* profile;  // the package server, archive name, agent and key
     bool externalMode;              // started with "/axs:": fetch |packageUrl| instead
     const char* packageUrl;         // the "/axs:" package URL
     const TempArchive* archive;     // named already; written, or deleted on failure
@@ -24,8 +26,8 @@ struct DownloadJob {
 // the stage at once (WM_SETUP_FAILED).
 void StartDownload(DownloadJob* job);
 
-// The stage's work, on the calling thread: the network check, the request, the archive. A
-// failure the user did not ask for shows its notice first. Posts nothing.
+// The stage's work, on the calling thread: the network check, the request, the archive, the
+// signature. A failure the user did not ask for shows its notice first. Posts nothing.
 StageResult RunDownload(const DownloadJob& job);
 
 // Whether the machine has a working network connection (sensapi's IsNetworkAlive, asked

@@ -1,4 +1,4 @@
-list(APPEND GLUE_SOURCES download/download_worker.cpp download/temp_archive.cpp
+list(APPEND GLUE_SOURCES download/download_worker.cpp download/package_request.cpp download/temp_archive.cpp
      download/package_signature.cpp)
 list(APPEND CORE_SOURCES download/download_rules.cpp download/transport_rules.cpp
      download/signature_rules.cpp)

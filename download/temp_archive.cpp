@@ -23,6 +23,7 @@ ArchiveWriter::~ArchiveWriter() {
 }
 
 bool ArchiveWriter::Create() {
+    file_.Reset();  // what this writer wrote goes to the disk before the file is emptied
     file_.Reset(fopen(archive_.path(), "wb"));
     return static_cast<bool>(file_);
 }

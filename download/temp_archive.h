@@ -33,7 +33,7 @@ public:
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
-    // Creates the file, or empties the one an earlier run left.
+    // Creates the file, or empties the one an earlier run left, or the bytes this writer wrote.
     bool Create();
     // False when fewer than |count| bytes were taken (the disk is full).
     bool Write(const void* data, size_t count);

@@ -55,18 +55,18 @@ bool ParsePort(const char* text, size_t length, uint16_t* port) {
     return true;
 }
 
-// The part of an https URL after its scheme: host[:port] up to the first "/",
-// then the object.
-bool SplitSecure(const char* rest, PackageLocation* out) {
+// The part of a URL after its scheme: host[:port] up to the first "/", then the
+// object; |secure| names the scheme and its default port.
+bool SplitAuthority(const char* rest, bool secure, PackageLocation* out) {
     const char* slash = strchr(rest, '/');
     if (!slash) return false;
     size_t authority = static_cast<size_t>(slash - rest);
     size_t colon = PortColon(rest, authority);
-    uint16_t port = kHttpsPort;
+    uint16_t port = secure ? kHttpsPort : kHttpPort;
     if (colon < authority && !ParsePort(rest + colon + 1, authority - colon - 1, &port))
         return false;
     if (colon == 0) return false;  // no host
-    out->secure = true;
+    out->secure = secure;
     out->port = port;
     return BoundedText(out->host, sizeof out->host).Add(rest, colon).Fits() &&
            BoundedText(out->object, sizeof out->object).Add(slash).Fits();
@@ -142,7 +142,7 @@ bool SplitPackageLocation(const char* url, PackageLocation* out) {
     ClearLocation(out);
     bool ok =
         StartsWith(url, kHttpsScheme, kHttpsSchemeLength)
-            ? SplitSecure(url + kHttpsSchemeLength, out)
+            ? SplitAuthority(url + kHttpsSchemeLength, true, out)
             : SplitPackageUrl(url, out->host, sizeof out->host, out->object, sizeof out->object);
     if (!ok) ClearLocation(out);
     return ok;
@@ -175,9 +175,12 @@ bool FollowRedirect(const PackageLocation& from, const char* location, PackageLo
     if (location[0] == '/' && location[1] != '/') {
         *to = from;
         ok = BoundedText(to->object, sizeof to->object).Add(location).Fits();
-    } else if (StartsWith(location, kHttpsScheme, kHttpsSchemeLength) ||
-               StartsWith(location, kHttpScheme, kHttpSchemeLength)) {
-        ok = SplitPackageLocation(location, to);
+    } else if (StartsWith(location, kHttpsScheme, kHttpsSchemeLength)) {
+        ok = SplitAuthority(location + kHttpsSchemeLength, true, to);
+    } else if (StartsWith(location, kHttpScheme, kHttpSchemeLength)) {
+        // A server's Location is a URL as servers write it: its port is a port, unlike in
+        // the "/axs:" option's plain-HTTP rule.
+        ok = SplitAuthority(location + kHttpSchemeLength, false, to);
     }
     ok = ok && RedirectAllowed(from.secure, to->secure);
     if (!ok) ClearLocation(to);

@@ -64,10 +64,9 @@ bool IsRedirectStatus(uint32_t status);
 const int kMaxRedirects = 5;
 
 // Where a redirect's |location| (the Location header's value) leads from
-// |from|: an absolute "https://" or "http://" URL, split by
-// SplitPackageLocation (so an http URL keeps a ":port" in its host, as every
-// plain-HTTP URL does), or a path starting with a single "/", on the same
-// server. False, with |to|'s texts empty, for anything else (another or an
+// |from|: an absolute "https://" or "http://" URL, host and ":port" split as
+// in an https URL (the port defaulting to the scheme's), or a path starting
+// with a single "/", on the same server. False, with |to|'s texts empty, for anything else (another or an
 // upper-case scheme, "//host", a relative path, an empty text) and for a
 // redirect RedirectAllowed refuses.
 bool FollowRedirect(const PackageLocation& from, const char* location, PackageLocation* to);

@@ -67,6 +67,10 @@ BOOL CHttpFile::SetOption(DWORD option, DWORD value) {
 
 BOOL CHttpFile::SendRequest() { return HttpSendRequestA(m_hFile, nullptr, 0, nullptr, 0); }
 
+BOOL CHttpFile::SendRequest(const char* headers) {
+    return HttpSendRequestA(m_hFile, headers, static_cast<DWORD>(-1), nullptr, 0);
+}
+
 BOOL CHttpFile::QueryInfoStatusCode(DWORD& status) const {
     DWORD value = 0;
     DWORD size = sizeof value;

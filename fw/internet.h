@@ -81,6 +81,8 @@ public:
     // Sends the request and returns when the response headers are in. FALSE
     // when the server cannot be found, reached or does not answer in time.
     BOOL SendRequest();
+    // The same with |headers| (lines each ended by CR LF) added to the request's own.
+    BOOL SendRequest(const char* headers);
 
     // The numeric status of the response. FALSE, and |status| untouched, when
     // it cannot be read.

@@ -185,6 +185,7 @@ const RedirectCase kRedirectCases[] = {
     {false, "https://cdn/p.zip", true, true, 443, "cdn", "/p.zip"},
     {false, "https://cdn:9443/p.zip", true, true, 9443, "cdn", "/p.zip"},
     {false, "http://mirror/p.zip", true, false, 80, "mirror", "/p.zip"},
+    {false, "http://mirror:8080/p.zip", true, false, 8080, "mirror", "/p.zip"},
     {true, "https://cdn/p.zip", true, true, 443, "cdn", "/p.zip"},
     {true, "/moved/p.zip", true, true, 8443, "origin", "/moved/p.zip"},
     {false, "/moved/p.zip", true, false, 80, "origin", "/moved/p.zip"},
