@@ -18,12 +18,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/texts.h"
 #include "bench/counting_build.h"
 #include "res/resource.h"
 
 namespace {
 
-const char kDownloadingStatus[] = "파일 다운로드 중입니다.";
 const char kCopyingPrefix[] = "복사 중... ";
 
 enum Stage { kOther, kDownload, kExtraction, kStageCount };

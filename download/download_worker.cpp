@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "app/stage_thread.h"
+#include "app/texts.h"
 #include "download/download_rules.h"
 #include "download/package_request.h"
 #include "download/package_signature.h"
@@ -13,14 +14,7 @@
 
 namespace {
 
-const char kNoNetworkMessage[] =
-    "현재 인터넷이 연결되어 있지 않습니다.\n\n확인 후, 나중에 다시 시도해 주시기 바랍니다.";
-const char kDownloadFailedMessage[] =
-    "파일 다운로드 과정 중 이상이 생겼습니다.\n\n"
-    "인터넷 연결 상태 확인 후, 나중에 다시 시도해 주시기 바랍니다.";
-const char kCancelQuestion[] = "다운로드를 중단하겠습니까?";
 const UINT kCancelQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
-const char kDownloadingStatus[] = "파일 다운로드 중입니다.";
 const UINT kBlockSize = 4096;
 
 typedef BOOL(WINAPI* IsNetworkAliveFn)(LPDWORD);
@@ -92,7 +86,7 @@ StageResult BodyEnded(ReadOutcome outcome, uint64_t received, int32_t length) {
 StageResult ReceiveBody(Transfer* t) {
     char block[kBlockSize];
     for (;;) {
-        if (!ContinueAfterCancelCheck(t->job.flags, t->job.reporter, kCancelQuestion, kCancelQuestionFlags))
+        if (!ContinueAfterCancelCheck(t->job.flags, t->job.reporter, kDownloadCancelQuestion, kCancelQuestionFlags))
             return Failed(StageCode::kUserAbort);
         UINT count = 0;
         if (!t->request.response().Read(block, sizeof block, &count))
@@ -124,7 +118,7 @@ StageResult FetchWhole(Transfer* t) {
 // is appended; a whole new one (200) replaces the archive; anything that cannot be stitched
 // starts the package again from zero.
 StageResult FetchRest(Transfer* t) {
-    if (!ContinueAfterCancelCheck(t->job.flags, t->job.reporter, kCancelQuestion, kCancelQuestionFlags))
+    if (!ContinueAfterCancelCheck(t->job.flags, t->job.reporter, kDownloadCancelQuestion, kCancelQuestionFlags))
         return Failed(StageCode::kUserAbort);
     StageResult result = t->request.Send(t->session, t->location, t->onDisk);
     if (!result.ok()) return result;
@@ -201,7 +195,7 @@ bool ShowHashProgress(void* context, uint64_t done, uint64_t total) {
     char text[kPercentTextCapacity];
     FormatPercent(total > 0 ? static_cast<int>(done * 100 / total) : 100, text, sizeof text);
     job->reporter.ShowPercent(text);
-    return ContinueAfterCancelCheck(job->flags, job->reporter, kCancelQuestion, kCancelQuestionFlags);
+    return ContinueAfterCancelCheck(job->flags, job->reporter, kDownloadCancelQuestion, kCancelQuestionFlags);
 }
 
 StageResult SignatureVerdict(const SignatureResult& checked) {

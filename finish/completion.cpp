@@ -2,11 +2,10 @@
 
 #include <shellapi.h>
 
+#include "app/texts.h"
 #include "profile_values.h"
 
 namespace {
-
-const char kShortcutQuestion[] = "단축아이콘을 [시작] 메뉴와 바탕화면에 추가하겠습니까?";
 
 // The run question holds the product name; a profile's name always fits.
 static_assert(sizeof(PROFILE_PRODUCT_NAME) <= kPathCapacity - 80,

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 
-const char kCopyCancelQuestion[] = "설치를 중단하겠습니까?";
+#include "app/texts.h"
 
 namespace {
 

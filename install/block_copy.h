@@ -7,6 +7,7 @@
 
 #include "app/run_flags.h"
 #include "app/stage_result.h"
+#include "app/texts.h"  // kCopyCancelQuestion, asked here and by the data copy's walk
 #include "install/progress.h"
 
 // Where a block copy reads from.
@@ -25,9 +26,6 @@ public:
 protected:
     ~BlockSource() = default;
 };
-
-// The question of the stages that write into the install folder, "설치를 중단하겠습니까?".
-extern const char kCopyCancelQuestion[];
 
 // The loop's surroundings: its stage, its cancel question's box flags, the run's flags and the
 // progress reporter of the file.

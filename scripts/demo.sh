@@ -93,7 +93,7 @@ drv wait-window "$AGREEMENT_TITLE" >/dev/null
 shot 02-agreement
 drv check "$AGREEMENT_TITLE" $IDC_AGREE_CHECK 1 >/dev/null
 drv click "$AGREEMENT_TITLE" $IDOK >/dev/null
-wait_status_prefix "파일 다운로드 중입니다." && sleep 0.3 && shot 03-download
+wait_status_prefix "$DOWNLOADING_STATUS" && sleep 0.3 && shot 03-download
 wait_status_prefix "복사 중..." && shot 04-extraction
 drv wait-window "Velmora" 30000 >/dev/null && sleep 1 && shot 05-product-started
 wait_exit "$SETUP_PID" 30 || echo "demo: the setup did not end by itself" >&2

@@ -3,14 +3,13 @@
 #include <cstring>
 
 #include "app/profile.h"
+#include "app/texts.h"
 #include "fw/app.h"
 #include "res/resource.h"
 
 namespace {
 
 const int kAgreementBufferSize = 5000;  // at most 4999 bytes of text and a NUL
-const char kTickReminder[] = "사용권 계약 내용에 동의하려면 체크박스 안을 체크해야 합니다.";
-const char kTickReminderCaption[] = "동의 안내";
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/messages.h"
+#include "app/texts.h"
 #include "fw/path_text.h"
 #include "fw/proc_address.h"
 #include "fw/scoped.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-const char kPickerTitle[] = "설치 디렉토리 선택";
 const UINT kPickerFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_STATUSTEXT;
 
 // FOLDERID_LocalAppData, spelled out so no extra import library is needed.

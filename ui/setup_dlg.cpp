@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "app/setup_app.h"
+#include "app/texts.h"
 #include "download/download_rules.h"
 #include "finish/completion.h"
 #include "fw/app.h"
@@ -10,24 +11,6 @@
 #include "ui/install_dir.h"
 
 namespace {
-
-const char kIdleStatusText[] = "설치할 경로를 입력하십시오.";
-const char kCapacityMessage[] =
-    "설치할 드라이브(저장장치)에 여유공간이 부족하거나,\n\n"
-    "기록 방지 혹은 기록 불가능한 미디어 저장장치가 설치 경로로 지정되었습니다.\n\n"
-    "확인한 뒤, 설치를 다시 시도해 주십시오.\n\n";
-const char kBadPathMessage[] =
-    "설치 경로명이 잘못 되었습니다. 다음을 점검해 주십시오.\n\n"
-    "(1) 드라이브명과 루트디렉토리가 반드시 포함되어야 합니다.\n"
-    "(2) 경로명이 일반적인 것인지 확인해 주십시오.";
-const char kAbortedMessage[] = "설치가 중단되었습니다.";
-const char kFailedMessage[] =
-    "설치를 완료하지 못했습니다. 다음을 확인해 주십시오.\n\n"
-    "(1) 설치 전 해당 프로그램 데모버전이나 예전버전 종료\n"
-    "(2) 파일 시스템 이상 유무\n"
-    "(3) 윈도우 시스템 이상 유무\n"
-    "(4) 인터넷 연결 이상 유무";
-const char kCompleteStatus[] = "파일 복사 완료";
 
 // One line per failure for the debug output (Wine shows it with WINEDEBUG=+debugstr).
 void WriteFailureLine(const StageResult& result) {

@@ -30,8 +30,8 @@ expect_eq "the whole agreement text is shown" "$(tr -d '\r' <<<"$text")" "$expec
 # Accept without the tick: reminder with its own caption, dialog stays.
 drv click "$AGREEMENT_TITLE" $IDOK >/dev/null
 if msgbox_of "$AGREEMENT_TITLE"; then
-  expect_eq "reminder caption" "$MSG_CAPTION" "동의 안내"
-  expect_eq "reminder text" "$MSG_TEXT" "사용권 계약 내용에 동의하려면 체크박스 안을 체크해야 합니다."
+  expect_eq "reminder caption" "$MSG_CAPTION" "$(program_text kTickReminderCaption)"
+  expect_eq "reminder text" "$MSG_TEXT" "$(program_text kTickReminder)"
   expect_eq "reminder: OK alone, no icon" "$MSG_KIND" "$BOX_OK"
   drv answer "$AGREEMENT_TITLE" $IDOK >/dev/null
 else

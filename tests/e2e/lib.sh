@@ -99,17 +99,30 @@ profile_text() {
 
 # ---- The setup program ------------------------------------------------------------------------
 
+SOURCE_TREE="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+
+# program_text NAME: the program's text kName as app/texts.h spells it, its pieces joined and
+# its escapes (\n) kept as written, which is how the driver prints texts.
+program_text() {
+  awk -v name="$1" '
+    index($0, " " name "[] =") { on = 1 }
+    on { line = $0; while (match(line, /"([^"\\]|\\.)*"/)) { text = text substr(line, RSTART + 1, RLENGTH - 2); line = substr(line, RSTART + RLENGTH) } }
+    on && /;[[:space:]]*$/ { print text; exit }' "$SOURCE_TREE/app/texts.h"
+}
+
+# The control and dialog ids of res/resource.h as shell variables (IDC_STATUS=1000, ...).
+eval "$(sed -n 's/^#define \(ID[A-Z_]*\)  *\([0-9][0-9]*\).*/\1=\2/p' "$SOURCE_TREE/res/resource.h")"
+IDOK=1 IDCANCEL=2 IDYES=6 IDNO=7  # the system's
+
 SETUP_TITLE=$(profile_text PROFILE_SETUP_TITLE)
-AGREEMENT_TITLE="소프트웨어 사용권 계약"
-IDOK=1 IDCANCEL=2 IDYES=6 IDNO=7
-IDC_STATUS=1000 IDC_PATH=1001 IDC_INSTALL=1002 IDC_PERCENT=1003 IDC_MARKER=1004
-IDC_AGREE_CHECK=1005 IDC_BANNER_TEXT=1006 IDC_BROWSE=1007 IDC_AGREEMENT_TEXT=1008
-IDLE_STATUS="설치할 경로를 입력하십시오."
-FAILED_TEXT='설치를 완료하지 못했습니다. 다음을 확인해 주십시오.\n\n(1) 설치 전 해당 프로그램 데모버전이나 예전버전 종료\n(2) 파일 시스템 이상 유무\n(3) 윈도우 시스템 이상 유무\n(4) 인터넷 연결 이상 유무'
-ABORTED_TEXT="설치가 중단되었습니다."
-EXTRACT_QUESTION="설치를 중단하겠습니까?"
-BADPATH_TEXT='설치 경로명이 잘못 되었습니다. 다음을 점검해 주십시오.\n\n(1) 드라이브명과 루트디렉토리가 반드시 포함되어야 합니다.\n(2) 경로명이 일반적인 것인지 확인해 주십시오.'
-CAPACITY_TEXT='설치할 드라이브(저장장치)에 여유공간이 부족하거나,\n\n기록 방지 혹은 기록 불가능한 미디어 저장장치가 설치 경로로 지정되었습니다.\n\n확인한 뒤, 설치를 다시 시도해 주십시오.\n\n'
+AGREEMENT_TITLE=$(sed -n 's/^CAPTION "\(.*\)"$/\1/p' "$SOURCE_TREE/res/agreement_dialog.rc2")
+MSG_CAPTION_TEXT=$(profile_text PROFILE_MSG_CAPTION)
+IDLE_STATUS=$(program_text kIdleStatusText)
+FAILED_TEXT=$(program_text kFailedMessage)
+ABORTED_TEXT=$(program_text kAbortedMessage)
+EXTRACT_QUESTION=$(program_text kCopyCancelQuestion)
+BADPATH_TEXT=$(program_text kBadPathMessage)
+CAPACITY_TEXT=$(program_text kCapacityMessage)
 
 # The prefix's C: drive as a Linux path, for checks on what a run left behind.
 drive_c() { echo "$WINEPREFIX/drive_c"; }
@@ -167,7 +180,7 @@ setup_box_kind() {
 # setup's caption, in the kind of box that message has.
 expect_box() {
   expect_eq "$1" "$MSG_TEXT" "$2"
-  expect_eq "$1: caption" "$MSG_CAPTION" "설치"
+  expect_eq "$1: caption" "$MSG_CAPTION" "$MSG_CAPTION_TEXT"
   expect_eq "$1: buttons, default, icon" "$MSG_KIND" "$(setup_box_kind "$2")"
 }
 
@@ -215,9 +228,9 @@ expect_controls_idle() {
 
 # ---- The download stage -----------------------------------------------------------------------
 
-DOWNLOADING_STATUS="파일 다운로드 중입니다."
-DOWNLOAD_FAILED_TEXT='파일 다운로드 과정 중 이상이 생겼습니다.\n\n인터넷 연결 상태 확인 후, 나중에 다시 시도해 주시기 바랍니다.'
-CANCEL_QUESTION="다운로드를 중단하겠습니까?"
+DOWNLOADING_STATUS=$(program_text kDownloadingStatus)
+DOWNLOAD_FAILED_TEXT=$(program_text kDownloadFailedMessage)
+CANCEL_QUESTION=$(program_text kDownloadCancelQuestion)
 SESSION_AGENT=$(profile_text PROFILE_SESSION_AGENT)
 TEMP_ARCHIVE_NAME=$(profile_text PROFILE_TEMP_ARCHIVE_NAME)
 E2E_DIR="C:\\velmora-e2e\\"  # the install folder every scenario types in

@@ -9,8 +9,8 @@
 # shellcheck source=tests/e2e/install_state.sh
 . "$(dirname "${BASH_SOURCE[0]}")/../install_state.sh"
 
-COMPLETE_STATUS="파일 복사 완료"
-SHORTCUT_QUESTION="단축아이콘을 [시작] 메뉴와 바탕화면에 추가하겠습니까?"
+COMPLETE_STATUS=$(program_text kCompleteStatus)
+SHORTCUT_QUESTION=$(program_text kShortcutQuestion)
 RUN_QUESTION="설치를 성공적으로 마쳤습니다.\\n\\n${PRODUCT_NAME}을(를) 지금 실행하겠습니까?"
 
 # serve_package: nginx serves this build's package at http://127.0.0.1/update/, where the
@@ -38,7 +38,7 @@ testkit_cleanup() {
 answer_question() {
   msgbox_of "$SETUP_TITLE" 60000 || { fail "$1: no question"; return 1; }
   expect_eq "$1: text" "$MSG_TEXT" "$2"
-  expect_eq "$1: caption" "$MSG_CAPTION" "설치"
+  expect_eq "$1: caption" "$MSG_CAPTION" "$MSG_CAPTION_TEXT"
   expect_eq "$1: buttons, default, icon" "$MSG_KIND" "$3"
   drv answer "$SETUP_TITLE" "$4" >/dev/null || fail "$1: could not answer"
 }
