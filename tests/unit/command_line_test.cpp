@@ -31,7 +31,7 @@ const AxsCase kAxsCases[] = {
      "http://a.example/x", "http://127.0.0.2/update/p.zip", "-run now"},
 };
 
-TEST(ParseAxsOption, SplitsTokensAsTheOptionDescribes) {
+TEST(ParseAxsOption, SplitsTheTokensOfTheOption) {
     for (const AxsCase& c : kAxsCases) {
         SCOPED_TRACE(c.commandLine);
         AxsOption option = ParseAxsOption(c.commandLine);
