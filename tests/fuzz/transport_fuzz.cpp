@@ -24,8 +24,9 @@ struct Parts {
     std::string object;
 };
 
-// An https URL's rest after the scheme, split by hand: false when refused.
-bool ReferenceSecureSplit(const std::string& rest, Parts* parts) {
+// A URL's rest after its scheme, host and port split by hand: false when refused. |secure|
+// names the scheme: https, or the http of a redirect's Location.
+bool ReferenceAuthoritySplit(const std::string& rest, bool secure, Parts* parts) {
     size_t slash = rest.find('/');
     if (slash == std::string::npos) return false;
     std::string authority = rest.substr(0, slash);
@@ -36,13 +37,13 @@ bool ReferenceSecureSplit(const std::string& rest, Parts* parts) {
     }
     size_t colon = authority.rfind(':');
     if (colon == std::string::npos || colon < from) colon = authority.size();
-    std::string portText = colon < authority.size() ? authority.substr(colon + 1) : "443";
+    std::string portText = colon < authority.size() ? authority.substr(colon + 1) : secure ? "443" : "80";
     if (portText.empty() || portText.size() > 5 ||
         portText.find_first_not_of("0123456789") != std::string::npos)
         return false;
     long port = strtol(portText.c_str(), nullptr, 10);
     if (port < 1 || port > 65535 || colon == 0) return false;
-    parts->secure = true;
+    parts->secure = secure;
     parts->port = static_cast<uint16_t>(port);
     parts->host = authority.substr(0, colon);
     parts->object = rest.substr(slash);
@@ -52,7 +53,7 @@ bool ReferenceSecureSplit(const std::string& rest, Parts* parts) {
 // The whole rule by hand: https by the reference above, anything else by the
 // plain-HTTP rule that SplitPackageUrl keeps.
 bool ReferenceSplit(const std::string& url, Parts* parts) {
-    if (url.compare(0, 8, "https://") == 0) return ReferenceSecureSplit(url.substr(8), parts);
+    if (url.compare(0, 8, "https://") == 0) return ReferenceAuthoritySplit(url.substr(8), true, parts);
     std::string rest = url.find("http://") != std::string::npos ? url.substr(7) : url;
     size_t slash = rest.find('/');
     parts->host = slash == std::string::npos ? std::string() : rest.substr(0, slash);
@@ -89,9 +90,11 @@ void CheckRedirect(const std::string& locationText, const std::string& fromUrl) 
         (locationText.size() == 1 || locationText[1] != '/')) {
         expected = {from.secure, from.port, from.host, locationText};
         expectedOk = locationText.size() < kUrlObjectCapacity;
-    } else if (locationText.compare(0, 8, "https://") == 0 ||
-               locationText.compare(0, 7, "http://") == 0) {
-        expectedOk = ReferenceSplit(locationText, &expected);
+    } else if (locationText.compare(0, 8, "https://") == 0) {
+        expectedOk = ReferenceAuthoritySplit(locationText.substr(8), true, &expected);
+    } else if (locationText.compare(0, 7, "http://") == 0) {
+        // A Location's port is a port, unlike in the "/axs:" plain-HTTP rule.
+        expectedOk = ReferenceAuthoritySplit(locationText.substr(7), false, &expected);
     }
     expectedOk = expectedOk && (expected.secure || !from.secure);
     PackageLocation to;
