@@ -50,8 +50,8 @@ setup_start_traced || { fail "setup did not start"; finish; }
 record_texts || fail "cannot record the setup's texts"
 
 # The reasons, as glob patterns. A signature of another key is refused with NTE_BAD_SIGNATURE,
-# or, under Wine, with NTE_FAIL (0x80090020) when its value is not below this key's modulus
-# (about one in two); both are a mismatch.
+# or, under Wine, with NTE_FAIL (0x80090020) when its value is not below this key's modulus,
+# as it is for some pairs of keys; both are a mismatch.
 shopt -s extglob
 refusals=(
   "changed-byte|signature-mismatch (HRESULT 0x80090006)"
