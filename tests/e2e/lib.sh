@@ -143,6 +143,20 @@ setup_stop() {
   SETUP_PID=
 }
 
+# setup_start_traced ARGS...: setup_start with the setup's debug output (WINEDEBUG=+debugstr)
+# in DEBUG_LOG, emptied first; failure_line reads it.
+setup_start_traced() {
+  DEBUG_LOG=$E2E_STATE/debugstr.log
+  mkdir -p "$E2E_STATE" && : >"$DEBUG_LOG"
+  WINEDEBUG=-all,+debugstr PROGRAM_LOG=$DEBUG_LOG setup_start "$@"
+}
+
+# failure_line: the last failure line the traced setup wrote, as it wrote it
+# ("velmora_setup: download failed: ..."); empty when there is none.
+failure_line() {
+  grep -ao 'velmora_setup: [^"]*' "${DEBUG_LOG:?call setup_start_traced first}" | tail -n 1 | sed 's/\\n$//'
+}
+
 # Kinds of message box, as msgbox_of reads them into MSG_KIND: the buttons from left to right,
 # the default button and the icon (none, question, information, warning, error or other).
 BOX_OK="$IDOK $IDOK none"                             # MB_OK
@@ -216,6 +230,16 @@ recorded_texts() {
   tail -n +"${2:-1}" "$RECORD_LOG" | sed -n "s/^$(($1))\t//p" | iconv -f CP949 -t UTF-8
 }
 recorded_lines() { cat "$RECORD_LOG" 2>/dev/null | wc -l; }
+
+# recorded_line ID TEXT [FROM]: the number of the first line of the record, from line FROM on,
+# that gave control ID the text TEXT; fails when none did.
+recorded_line() {
+  local from=${3:-1} text n
+  text=$(iconv -f UTF-8 -t CP949 <<<"$2") || return 1
+  # Byte-wise: the record holds other controls' texts that are no CP949.
+  n=$(tail -n +"$from" "$RECORD_LOG" | LC_ALL=C grep -naxF -m 1 "$(($1))"$'\t'"$text") || return 1
+  echo $((from - 1 + ${n%%:*}))
+}
 
 # expect_controls_idle: the three folder controls enabled, status and percent as when idle.
 expect_controls_idle() {

@@ -42,11 +42,16 @@ inline std::string Magnitude(uint32_t value) {
 
 const char kRsaOid[] = "\x06\x09\x2A\x86\x48\x86\xF7\x0D\x01\x01\x01";
 
-// SubjectPublicKeyInfo {rsaEncryption NULL, BIT STRING {RSAPublicKey {|numbers|}}}, where
-// |numbers| is the encoded content of the RSAPublicKey sequence.
-inline std::string RsaSpkiOfContent(const std::string& numbers) {
-    std::string algorithm = Element(0x30, std::string(kRsaOid, sizeof(kRsaOid) - 1) + std::string("\x05\x00", 2));
-    return Element(0x30, algorithm + Element(0x03, std::string(1, '\0') + Element(0x30, numbers)));
+// AlgorithmIdentifier {rsaEncryption, NULL}.
+inline std::string RsaAlgorithm() {
+    return Element(0x30, std::string(kRsaOid, sizeof(kRsaOid) - 1) + std::string("\x05\x00", 2));
+}
+
+// SubjectPublicKeyInfo {|algorithm|, BIT STRING {RSAPublicKey {|numbers|}}} with |unusedBits|
+// in the bit string, where |numbers| is the encoded content of the RSAPublicKey sequence.
+inline std::string RsaSpkiOfContent(const std::string& numbers, const std::string& algorithm = RsaAlgorithm(),
+                                    char unusedBits = 0) {
+    return Element(0x30, algorithm + Element(0x03, std::string(1, unusedBits) + Element(0x30, numbers)));
 }
 
 // The same with RSAPublicKey {modulus, exponent}, both given as magnitudes.
