@@ -342,3 +342,43 @@ expect_downloaded() {
   fi
   drv answer "$SETUP_TITLE" $IDOK >/dev/null
 }
+
+# ---- The setup's debug output -----------------------------------------------------------------
+
+# setup_start_traced ARGS...: setup_start with the setup's debug output written down: Wine puts
+# every OutputDebugStringA line (WINEDEBUG=+debugstr) into PROGRAM_LOG, which is emptied first
+# ($E2E_STATE/setup-debug.log unless set). failure_lines reads it.
+setup_start_traced() {
+  PROGRAM_LOG=${PROGRAM_LOG:-$E2E_STATE/setup-debug.log}
+  mkdir -p "$(dirname "$PROGRAM_LOG")" && : >"$PROGRAM_LOG"
+  WINEDEBUG=-all,+debugstr setup_start "$@"
+}
+
+# failure_lines: the stage failures the traced setup wrote so far, one a line without the
+# program's name, e.g. "download failed: send (WinInet 12045)".
+failure_lines() {
+  sed -n 's/.*OutputDebugStringA "velmora_setup: \(.*\)\\n"$/\1/p' "${PROGRAM_LOG:?}" | tr -d '\r'
+}
+
+# ---- HTTPS --------------------------------------------------------------------------------------
+
+# tls_ca_make DIR: a private CA and a certificate for localhost made afresh in DIR (TLS_DIR), for
+# the package server's HTTPS (PACKAGE_SERVER_TLS="$TLS_DIR"); not trusted anywhere yet.
+tls_ca_make() {
+  TLS_DIR=$1
+  bash "${SOURCE_DIR:?}/scripts/tls-test-ca.sh" make "$TLS_DIR" >/dev/null
+}
+
+# tls_trust: TLS_DIR's CA trusted in the test prefix alone; tls_untrust takes it out again and
+# is fine when it is not there (call it from the EXIT trap too).
+tls_trust() { bash "${SOURCE_DIR:?}/scripts/tls-test-ca.sh" trust "${TLS_DIR:?}"; }
+tls_untrust() {
+  [ -n "${TLS_DIR:-}" ] && [ -f "$TLS_DIR/ca.pem" ] || return 0
+  bash "${SOURCE_DIR:?}/scripts/tls-test-ca.sh" untrust "$TLS_DIR"
+}
+
+# tls_trusted: whether TLS_DIR's CA is in the prefix's Root store now.
+tls_trusted() {
+  wine_run reg query "HKLM\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$(
+    bash "${SOURCE_DIR:?}/scripts/tls-test-ca.sh" thumbprint "${TLS_DIR:?}")" </dev/null >/dev/null 2>&1
+}
