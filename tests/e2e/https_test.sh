@@ -74,6 +74,7 @@ https_url=https://localhost$PATH_ON_SERVER
 # answers 12045 when the server sends the chain, 12057 without it.
 refused "CA not trusted" "$https_url" 'download failed: send \(WinInet 120(45|57)\)' ""
 tls_trust || { fail "cannot trust the test CA in the prefix"; finish; }
+expect_eq "the test CA in the prefix's Root store" "$(tls_ca_in_store)" 1
 installs "https" "$https_url" "$PATH_ON_SERVER 200"
 installs "https with the port named" "https://localhost:443$PATH_ON_SERVER" "$PATH_ON_SERVER 200"
 # The certificate names localhost only.
@@ -86,5 +87,5 @@ refused "https redirected to http" "https://localhost/to-http$PATH_ON_SERVER" \
   'download failed: redirect' "/to-http$PATH_ON_SERVER 302"
 
 tls_untrust || fail "cannot take the test CA out of the prefix"
-expect_fail tls_trusted
+expect_eq "the test CA out of the prefix's Root store again" "$(tls_ca_in_store)" 0
 finish

@@ -377,8 +377,11 @@ tls_untrust() {
   bash "${SOURCE_DIR:?}/scripts/tls-test-ca.sh" untrust "$TLS_DIR"
 }
 
-# tls_trusted: whether TLS_DIR's CA is in the prefix's Root store now.
-tls_trusted() {
-  wine_run reg query "HKLM\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$(
-    bash "${SOURCE_DIR:?}/scripts/tls-test-ca.sh" thumbprint "${TLS_DIR:?}")" </dev/null >/dev/null 2>&1
+# tls_ca_in_store: 1 while TLS_DIR's CA is in the prefix's machine Root store, else 0. (Wine
+# fills that store with the host's CAs the first time a program checks a certificate.)
+tls_ca_in_store() {
+  local thumbprint
+  thumbprint=$(bash "${SOURCE_DIR:?}/scripts/tls-test-ca.sh" thumbprint "${TLS_DIR:?}") || return 1
+  wine_run reg query 'HKLM\Software\Microsoft\SystemCertificates\Root\Certificates' </dev/null 2>/dev/null |
+    tr -d '\r' | grep -c "\\\\$thumbprint\$"
 }
