@@ -8,8 +8,8 @@
 #   for byte after a cut, three cuts, a reset, a server that ignores Range, a package without
 #   validators and a package replaced between the cut and the retry; the Range values asked
 #   for are read from the server's log;
-# - four cuts, and a package replaced by a shorter one (416), end with today's failure texts and
-#   no archive;
+# - four cuts, a package replaced by a shorter one (416), a retry answered with an HTML page and a
+#   server gone after the cut end with today's failure texts and no archive;
 # - Cancel during the pause before a retry is asked about before the retry's request (No goes
 #   on), and during the resumed body (Yes ends the run as an abort).
 set -uo pipefail
@@ -82,7 +82,8 @@ setup_start_traced "/axs:L $FAULT_URL A" || { fail "setup did not start"; finish
 record_texts || fail "cannot record the setup's texts"
 
 # cut_run WHAT OPTION...: the fault server answers the body with OPTIONS, no archive is left
-# from before, Install is pressed. FROM: where the record of the setup's texts stands.
+# from before, Install is pressed. FROM: where the record of the setup's texts stands. With
+# DURING set, that command runs once the first request has reached the server.
 cut_run() {
   local what=$1
   shift
@@ -91,6 +92,9 @@ cut_run() {
   rm -f "$TEMP_ARCHIVE"
   FROM=$(($(recorded_lines) + 1))
   install_into "$E2E_DIR" || fail "$what: install not started"
+  [ -z "${DURING:-}" ] && return
+  wait_ready "$FAULT_PID" 100 0.05 test -s "$FAULT_LOG" || fail "$what: no request came"
+  $DURING
 }
 
 # resumes WHAT FILE RANGES REQUESTS OPTION...: the download lands FILE byte for byte after
@@ -144,10 +148,17 @@ resumes "replaced by a longer package: the new one whole" "$LONGER" "bytes=10000
 gives_up "replaced by a shorter package: 416" "download failed: status (HTTP 416)" \
   "bytes=100000-" 2 --cut-after 100000 --replace-body "$SHORTER"
 
-# ---- Cancel during a retry ----------------------------------------------------------------------
-
 # 1000 bytes every 20 ms, cut at 20%: 1.2 s to the cut, 500 ms of pause, 4.8 s of resumed body.
 slow=(--mode slow --slow-bytes 1000 --slow-delay-ms 20 --cut-after 60000)
+
+# The retry meets a changed server (changed while the first, slow response trickles in): it is
+# refused as a first response would be, or cannot be sent; either ends the download.
+DURING="fault_mode html" gives_up "the retry answered with an HTML page" \
+  "download failed: content-type" "bytes=60000-" 2 "${slow[@]}"
+DURING=fault_stop gives_up "the server gone after the cut" "download failed: send (WinInet 12029)" \
+  "" 1 "${slow[@]}"
+
+# ---- Cancel during a retry ----------------------------------------------------------------------
 
 # cancel_question WHAT: Cancel pressed now; the question comes with a percentage of at least
 # the 20% the cut left, below 100.
