@@ -316,31 +316,38 @@ curl_https_once() {
     -w '%{time_total}' "$HTTPS_URL") || return 1
 }
 
-# tls_download_runs SCHEME URL MIB N: N download-only runs of the served MIB body in a setup
-# started with "/axs:" and URL; for https each is followed by curl over https. Every archive,
-# and curl's file, must be the body byte for byte.
+# tls_download_runs SCHEME URL MIB N [both]: N download-only runs of the served MIB body in a
+# setup started with "/axs:" and URL; for https each is followed by curl over https. Every
+# archive, and curl's file, must be the body byte for byte. With "both", the counting build with
+# both switches of the C rows (no percentage shown, 64 KiB reads): what is left is the
+# transport's own cost, which the per-block writes otherwise drown.
 tls_download_runs() {
-  local scheme=$1 url=$2 mib=$3 body run
+  local scheme=$1 url=$2 mib=$3 kind=tls-$1${5:+-$5} body run saved=$SETUP_EXE
   body=$(random_body "$mib") || return 1
+  if [ "${5:-}" = both ]; then SETUP_EXE=$COUNTING_EXE; cost_switches both; fi
   setup_start "/axs:L $url A" || return 1
   for run in $(seq "$4"); do
-    setup_download_once "$scheme-$mib-$run" "$(stat -c %s "$body")" && cmp -s "$TEMP_ARCHIVE" "$body" ||
+    setup_download_once "$kind-$mib-$run" "$(stat -c %s "$body")" && cmp -s "$TEMP_ARCHIVE" "$body" ||
       { echo "bench: the setup's archive over $scheme differs" >&2; return 1; }
+    CURL_S=
     if [ "$scheme" = https ]; then
       curl_https_once && cmp -s "$state/curl.bin" "$body" || { echo "bench: curl over https failed" >&2; return 1; }
-      echo "tls-https $mib $SETUP_S $CURL_S" >>"$results"
-      step "download $mib MiB over https run $run: setup $SETUP_S s, curl $CURL_S s"
-    else
-      echo "tls-http $mib $SETUP_S" >>"$results"
-      step "download $mib MiB over http run $run: setup $SETUP_S s"
     fi
+    echo "$kind $mib $SETUP_S $CURL_S" >>"$results"
+    step "download $mib MiB, $kind, run $run: setup $SETUP_S s${CURL_S:+, curl over https $CURL_S s}"
   done
   setup_stop
+  cost_switches designed
+  SETUP_EXE=$saved
 }
 
 # tls_runs MIB N: the same MIB body over plain HTTP and over https, N runs each, both from the
-# same nginx and both asked for with "/axs:".
+# same nginx and both asked for with "/axs:"; then the same with the counting build's switches.
 tls_runs() {
-  serve "$(random_body "$1")" &&
-    tls_download_runs http "$PACKAGE_URL" "$1" "$2" && tls_download_runs https "$HTTPS_URL" "$1" "$2"
+  local variant
+  serve "$(random_body "$1")" || return 1
+  for variant in "" both; do
+    tls_download_runs http "$PACKAGE_URL" "$1" "$2" $variant &&
+      tls_download_runs https "$HTTPS_URL" "$1" "$2" $variant || return 1
+  done
 }

@@ -19,6 +19,7 @@ rows=(
   "R  download stage, download-only runs" "R  extraction stage, whole installs"
   "H  SHA-256 of 2 MiB (CryptoAPI)"
   "T  download 2 MiB over https, median of 1" "T    the same file, curl over https"
+  "T    without the per-block work (C: both)" "T      against curl over https"
   "C  download as designed" "C    percentage writes not shown" "C    64 KiB reads" "C  extraction as designed" "C    only its first status write shown"
 )
 for row in "${rows[@]}"; do

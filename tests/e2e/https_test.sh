@@ -76,16 +76,10 @@ refused() {
 # restart_mid_body WHAT: once the percentage shows part of the body, nginx stops (its fast
 # shutdown drops the transfer) and starts again at full speed, with an empty log.
 restart_mid_body() {
-  local shown='' _
-  for _ in $(seq 100); do
-    shown=$(drv text "$SETUP_TITLE" $IDC_PERCENT | tr -d ' %')
-    [[ $shown =~ ^[0-9]+$ ]] && [ "$shown" -gt 0 ] && break
-    sleep 0.1
-  done
-  if [[ $shown =~ ^[0-9]+$ ]] && [ "$shown" -gt 0 ] && [ "$shown" -lt 100 ]; then
-    _pass "$1: nginx stopped at $shown%"
+  if wait_percent_moved && [ "$PERCENT_SHOWN" -lt 100 ]; then
+    _pass "$1: nginx stopped at $PERCENT_SHOWN%"
   else
-    fail "$1: no percentage to stop at ('$shown')"
+    fail "$1: no percentage to stop at ('$PERCENT_SHOWN')"
   fi
   nginx_stop
   PACKAGE_SERVER_TLS=$TLS_DIR nginx_start "$root" || fail "$1: nginx did not start again"

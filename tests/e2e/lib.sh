@@ -343,6 +343,18 @@ expect_downloaded() {
   drv answer "$SETUP_TITLE" $IDOK >/dev/null
 }
 
+# wait_percent_moved [SECONDS]: until the percentage shows a number above 0, some of the body
+# on disk (PERCENT_SHOWN); fails when none does within SECONDS (10).
+wait_percent_moved() {
+  local _
+  for _ in $(seq $((${1:-10} * 10))); do
+    PERCENT_SHOWN=$(drv text "$SETUP_TITLE" $IDC_PERCENT | tr -d ' %')
+    [[ $PERCENT_SHOWN =~ ^[0-9]+$ ]] && [ "$PERCENT_SHOWN" -gt 0 ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # ---- The setup's debug output -----------------------------------------------------------------
 
 # setup_start_traced ARGS...: setup_start with the setup's debug output written down: Wine puts

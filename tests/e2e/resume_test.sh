@@ -83,7 +83,7 @@ record_texts || fail "cannot record the setup's texts"
 
 # cut_run WHAT OPTION...: the fault server answers the body with OPTIONS, no archive is left
 # from before, Install is pressed. FROM: where the record of the setup's texts stands. With
-# DURING set, that command runs once the first request has reached the server.
+# DURING set, that command runs right after the press.
 cut_run() {
   local what=$1
   shift
@@ -92,9 +92,7 @@ cut_run() {
   rm -f "$TEMP_ARCHIVE"
   FROM=$(($(recorded_lines) + 1))
   install_into "$E2E_DIR" || fail "$what: install not started"
-  [ -z "${DURING:-}" ] && return
-  wait_ready "$FAULT_PID" 100 0.05 test -s "$FAULT_LOG" || fail "$what: no request came"
-  $DURING
+  [ -z "${DURING:-}" ] || $DURING
 }
 
 # resumes WHAT FILE RANGES REQUESTS OPTION...: the download lands FILE byte for byte after
@@ -151,12 +149,15 @@ gives_up "replaced by a shorter package: 416" "download failed: status (HTTP 416
 # 1000 bytes every 20 ms, cut at 20%: 1.2 s to the cut, 500 ms of pause, 4.8 s of resumed body.
 slow=(--mode slow --slow-bytes 1000 --slow-delay-ms 20 --cut-after 60000)
 
+# once_data_came COMMAND...: COMMAND as soon as the percentage shows bytes on disk.
+once_data_came() { wait_percent_moved || fail "no percentage before: $*"; "$@"; }
+
 # The retry meets a changed server (changed while the first, slow response trickles in): it is
 # refused as a first response would be, or cannot be sent; either ends the download.
-DURING="fault_mode html" gives_up "the retry answered with an HTML page" \
+DURING="once_data_came fault_mode html" gives_up "the retry answered with an HTML page" \
   "download failed: content-type" "bytes=60000-" 2 "${slow[@]}"
-DURING=fault_stop gives_up "the server gone after the cut" "download failed: send (WinInet 12029)" \
-  "" 1 "${slow[@]}"
+DURING="once_data_came fault_stop" gives_up "the server gone after the cut" \
+  "download failed: send (WinInet 12029)" "" 1 "${slow[@]}"
 
 # ---- Cancel during a retry ----------------------------------------------------------------------
 
