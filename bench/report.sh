@@ -53,7 +53,7 @@ report_size() {
 }
 
 report() {
-  local files mib dl_s curl_s ex_s unzip_s whole_s native_s hash_s sum_s
+  local files mib dl_s curl_s ex_s unzip_s whole_s native_s hash_s sum_s https_s http_s
   files=$(sed -n 's/^\([0-9]*\) files.*archive \([0-9]*\) bytes$/\1 files, archive \2 bytes/p' \
     "$state/data/package-${MAIN}MiB.zip.txt" 2>/dev/null)
   echo
@@ -92,7 +92,6 @@ report() {
   row R "download stage, whole installs" "$(answers install 9)" "" "" ""
   row R "extraction stage, whole installs" "$(answers install 10)" "" "" ""
   row R "finishing (on the dialog thread), installs" "$(answers install 11)" "" "" ""
-  local https_s http_s
   https_s=$(med tls-https "$MAIN" 3) http_s=$(med tls-http "$MAIN" 3) curl_s=$(med tls-https "$MAIN" 4)
   row T "download $MAIN MiB over https, median of $(count tls-https "$MAIN")" "$https_s s" \
     "over http $http_s s" "$(ratio "$https_s" "$http_s")" ""
