@@ -302,3 +302,52 @@ hash_runs() {
     step "sha-256 $1 MiB run $run: setup $setup_s s, sha256sum $(minus "$t1" "$t0") s"
   done
 }
+
+# T: HTTPS against plain HTTP. nginx serves the same file on its TLS server too, with a
+# certificate from a CA that run.sh makes for the run and trusts in the prefix alone (TLS_DIR).
+# The download stage is timed as in 2 (from "파일 다운로드 중입니다.", written once the response is
+# accepted, so the handshake is not in it; curl's time_total has its own, a few ms).
+HTTPS_URL=https://localhost/update/velmora_direct.zip
+
+# curl_https_once: curl fetches the package over https, trusting the run's CA alone; CURL_S.
+curl_https_once() {
+  rm -f "$state/curl.bin"
+  CURL_S=$(curl -fsS --noproxy '*' --cacert "${TLS_DIR:?}/ca.pem" -o "$state/curl.bin" \
+    -w '%{time_total}' "$HTTPS_URL") || return 1
+}
+
+# tls_download_runs SCHEME URL MIB N [both]: N download-only runs of the served MIB body in a
+# setup started with "/axs:" and URL; for https each is followed by curl over https. Every
+# archive, and curl's file, must be the body byte for byte. With "both", the counting build with
+# both switches of the C rows (no percentage shown, 64 KiB reads): what is left is the
+# transport's own cost, which the per-block writes otherwise drown.
+tls_download_runs() {
+  local scheme=$1 url=$2 mib=$3 kind=tls-$1${5:+-$5} body run saved=$SETUP_EXE
+  body=$(random_body "$mib") || return 1
+  if [ "${5:-}" = both ]; then SETUP_EXE=$COUNTING_EXE; cost_switches both; fi
+  setup_start "/axs:L $url A" || return 1
+  for run in $(seq "$4"); do
+    setup_download_once "$kind-$mib-$run" "$(stat -c %s "$body")" && cmp -s "$TEMP_ARCHIVE" "$body" ||
+      { echo "bench: the setup's archive over $scheme differs" >&2; return 1; }
+    CURL_S=
+    if [ "$scheme" = https ]; then
+      curl_https_once && cmp -s "$state/curl.bin" "$body" || { echo "bench: curl over https failed" >&2; return 1; }
+    fi
+    echo "$kind $mib $SETUP_S $CURL_S" >>"$results"
+    step "download $mib MiB, $kind, run $run: setup $SETUP_S s${CURL_S:+, curl over https $CURL_S s}"
+  done
+  setup_stop
+  cost_switches designed
+  SETUP_EXE=$saved
+}
+
+# tls_runs MIB N: the same MIB body over plain HTTP and over https, N runs each, both from the
+# same nginx and both asked for with "/axs:"; then the same with the counting build's switches.
+tls_runs() {
+  local variant
+  serve "$(random_body "$1")" || return 1
+  for variant in "" both; do
+    tls_download_runs http "$PACKAGE_URL" "$1" "$2" $variant &&
+      tls_download_runs https "$HTTPS_URL" "$1" "$2" $variant || return 1
+  done
+}

@@ -53,7 +53,7 @@ report_size() {
 }
 
 report() {
-  local files mib dl_s curl_s ex_s unzip_s whole_s native_s hash_s sum_s
+  local files mib dl_s curl_s ex_s unzip_s whole_s native_s hash_s sum_s https_s http_s
   files=$(sed -n 's/^\([0-9]*\) files.*archive \([0-9]*\) bytes$/\1 files, archive \2 bytes/p' \
     "$state/data/package-${MAIN}MiB.zip.txt" 2>/dev/null)
   echo
@@ -92,6 +92,13 @@ report() {
   row R "download stage, whole installs" "$(answers install 9)" "" "" ""
   row R "extraction stage, whole installs" "$(answers install 10)" "" "" ""
   row R "finishing (on the dialog thread), installs" "$(answers install 11)" "" "" ""
+  https_s=$(med tls-https "$MAIN" 3) http_s=$(med tls-http "$MAIN" 3) curl_s=$(med tls-https "$MAIN" 4)
+  row T "download $MAIN MiB over https, median of $(count tls-https "$MAIN")" "$https_s s" \
+    "over http $http_s s" "$(ratio "$https_s" "$http_s")" ""
+  row T "  the same file, curl over https" "$https_s s" "curl $curl_s s" "$(ratio "$https_s" "$curl_s")" ""
+  https_s=$(med tls-https-both "$MAIN" 3) http_s=$(med tls-http-both "$MAIN" 3) curl_s=$(med tls-https-both "$MAIN" 4)
+  row T "  without the per-block work (C: both)" "$https_s s" "over http $http_s s" "$(ratio "$https_s" "$http_s")" ""
+  row T "    against curl over https" "$https_s s" "curl $curl_s s" "$(ratio "$https_s" "$curl_s")" ""
   hash_s=$(med hash "$MAIN" 3) sum_s=$(med hash "$MAIN" 4)
   row H "SHA-256 of $MAIN MiB (CryptoAPI), median of $(count hash "$MAIN")" "$hash_s s" \
     "sha256sum $sum_s s" "$(ratio "$hash_s" "$sum_s")" "<= 1.2"

@@ -15,7 +15,8 @@
 #                build/windows-x64; by default the one this host runs (32-bit where it can)
 #   --setup EXE  time another build of the setup (its name needs a "_" before the ".exe")
 #
-# nginx serves the packages on 127.0.0.1:80, so hold the port-80 lock. Scratch space, the
+# nginx serves the packages on 127.0.0.1:80 and :443 (with a CA made for the run and trusted only
+# in the prefix, taken out again at the end), so hold the port-80 lock. Scratch space, the
 # generated packages included, is <build>/bench (about 2 GB for --size full).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -94,13 +95,17 @@ cleanup() {
   [ -n "${INSTALL_DIR:-}" ] && forget_install "$INSTALL_DIR"
   rm -rf "$state/native" "$state/curl.bin" "$www/update/velmora_direct.zip"
   PACKAGE_SERVER_STATE=$state/nginx bash "$root/scripts/package-server.sh" stop >/dev/null 2>&1
+  tls_untrust >/dev/null 2>&1
   [ "$own_wine" = 1 ] && wine_env_stop
 }
 trap cleanup EXIT
 bench_places
 find_temp_archive || { echo "bench: no temporary folder in the prefix" >&2; exit 1; }
-PACKAGE_SERVER_STATE=$state/nginx bash "$root/scripts/package-server.sh" start "$www" >/dev/null ||
-  { echo "bench: nginx did not start (is port 80 free? hold the lock)" >&2; exit 1; }
+# T: a CA made for this run, trusted in the prefix alone until the run ends (cleanup).
+tls_ca_make "$state/tls" && tls_trust || { echo "bench: cannot make or trust the test CA" >&2; exit 1; }
+PACKAGE_SERVER_TLS=$TLS_DIR PACKAGE_SERVER_STATE=$state/nginx \
+  bash "$root/scripts/package-server.sh" start "$www" >/dev/null ||
+  { echo "bench: nginx did not start (are ports 80 and 443 free? hold the lock)" >&2; exit 1; }
 
 started_at=$(date -u '+%Y-%m-%d %H:%M UTC')
 step() { echo "bench: $*" >&2; }
@@ -112,6 +117,10 @@ for mib in $GROWTH; do
   download_runs "$mib" "$(runs_for "$mib")" || { echo "bench: download run failed" >&2; exit 1; }
 done
 setup_stop
+
+# T: the same body over https and over plain HTTP from the same nginx, and curl over https.
+step "https: the setup over https against plain HTTP, and curl over https"
+tls_runs "$MAIN" "$RUNS" || { echo "bench: https run failed" >&2; exit 1; }
 
 # 3, 4 and 5: whole installs of the generated package against curl + unzip.
 step "whole install and extraction: the setup against curl + unzip"

@@ -142,6 +142,8 @@ StageResult FetchRest(Transfer* t) {
         case ResumeVerdict::kRestart: return FetchWhole(t);
         case ResumeVerdict::kFail: break;
     }
+    // A 200 is refused for what a first response would be refused for; say which.
+    if (response.status == 200) return CheckResponse(t->request, &newLength);
     return Failed(StageCode::kStatus, ErrorKind::kHttpStatus, static_cast<int32_t>(response.status));
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The benchmark's smoke run (bench/run.sh --size smoke): every measurement runs once on 1 and
 # 2 MiB, the setup's archive matches what nginx served, its extracted files match unzip's, and
-# the table comes out whole. No time is judged: a benchmark is not a test.
+# the table comes out whole; the setup's archive over https matches too, and the run's test CA
+# is no longer trusted afterwards. No time is judged: a benchmark is not a test.
 set -uo pipefail
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
@@ -17,6 +18,8 @@ rows=(
   "5  download 1 MiB" "5  extraction 2 MiB" "6  control writes, download-only"
   "R  download stage, download-only runs" "R  extraction stage, whole installs"
   "H  SHA-256 of 2 MiB (CryptoAPI)"
+  "T  download 2 MiB over https, median of 1" "T    the same file, curl over https"
+  "T    without the per-block work (C: both)" "T      against curl over https"
   "C  download as designed" "C    percentage writes not shown" "C    64 KiB reads" "C  extraction as designed" "C    only its first status write shown"
 )
 for row in "${rows[@]}"; do
@@ -29,6 +32,10 @@ expect_eq "every figure measured" "$(grep -cE 'nan|  -  ' <<<"$table")" 0
 writes=$(grep -o 'download-only 2 MiB *status 1, percent [0-9]*' <<<"$table" | grep -o '[0-9]*$')
 if [ "${writes:-0}" -ge 514 ] && [ "$writes" -le 530 ]; then _pass "percentage writes of the download: $writes"
 else fail "percentage writes of the download: '$writes', expected 514 or a few more"; fi
+
+# The CA the run trusted for its HTTPS rows is gone from the prefix again.
+TLS_DIR=$BUILD_DIR/bench/tls
+expect_eq "the run's test CA out of the prefix's Root store" "$(tls_ca_in_store)" 0
 
 # Each switch of the counting build takes effect, in this build's bitness too.
 results=$BUILD_DIR/bench/results.txt

@@ -95,3 +95,29 @@ uninstall_and_check() {
   expect_ok wait_gone "$(group_dir)" 1
   expect_fail entry_values
 }
+
+# expect_setup_success WHAT [SECONDS]: the setup ends by itself with exit code 0 within SECONDS
+# (120); a box it still shows is named in the failure.
+expect_setup_success() {
+  if wait_exit "${SETUP_PID:?}" "${2:-120}"; then
+    expect_eq "$1: setup ended with success" "$EXIT_CODE" 0
+    SETUP_PID=
+  else
+    fail "$1: setup still running; $(drv wait-msgbox "$SETUP_TITLE" 1 2>&1 | tr '\n' ' ')"
+  fi
+}
+
+# expect_package_installed WHAT PACKAGE DIR: DIR (a Linux path) holds every entry of the zip
+# PACKAGE with its bytes, and nothing else but the product's record of its start.
+expect_package_installed() {
+  local unpacked
+  unpacked=$(mktemp -d) || return 1
+  if ! unzip -q "$2" -d "$unpacked"; then
+    fail "$1: cannot unpack $2"
+  elif diff -r -x started.log "$unpacked" "$3" >/dev/null 2>&1; then
+    _pass "$1: the package's entries installed byte for byte"
+  else
+    fail "$1: the install folder differs from the package: $(diff -rq -x started.log "$unpacked" "$3" 2>&1 | head -3 | tr '\n' ' ')"
+  fi
+  rm -rf "$unpacked"
+}

@@ -379,3 +379,58 @@ expect_downloaded() {
   fi
   drv answer "$SETUP_TITLE" $IDOK >/dev/null
 }
+
+# wait_percent_moved [SECONDS]: until the percentage shows a number above 0, some of the body
+# on disk (PERCENT_SHOWN); fails when none does within SECONDS (10).
+wait_percent_moved() {
+  local _
+  for _ in $(seq $((${1:-10} * 10))); do
+    PERCENT_SHOWN=$(drv text "$SETUP_TITLE" $IDC_PERCENT | tr -d ' %')
+    [[ $PERCENT_SHOWN =~ ^[0-9]+$ ]] && [ "$PERCENT_SHOWN" -gt 0 ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# ---- The setup's debug output -----------------------------------------------------------------
+
+# setup_start_traced ARGS...: setup_start with the setup's debug output written down: Wine puts
+# every OutputDebugStringA line (WINEDEBUG=+debugstr) into PROGRAM_LOG, which is emptied first
+# ($E2E_STATE/setup-debug.log unless set). failure_lines reads it.
+setup_start_traced() {
+  PROGRAM_LOG=${PROGRAM_LOG:-$E2E_STATE/setup-debug.log}
+  mkdir -p "$(dirname "$PROGRAM_LOG")" && : >"$PROGRAM_LOG"
+  WINEDEBUG=-all,+debugstr setup_start "$@"
+}
+
+# failure_lines: the stage failures the traced setup wrote so far, one a line without the
+# program's name, e.g. "download failed: send (WinInet 12045)".
+failure_lines() {
+  sed -n 's/.*OutputDebugStringA "velmora_setup: \(.*\)\\n"$/\1/p' "${PROGRAM_LOG:?}" | tr -d '\r'
+}
+
+# ---- HTTPS --------------------------------------------------------------------------------------
+
+# tls_ca_make DIR: a private CA and a certificate for localhost made afresh in DIR (TLS_DIR), for
+# the package server's HTTPS (PACKAGE_SERVER_TLS="$TLS_DIR"); not trusted anywhere yet.
+tls_ca_make() {
+  TLS_DIR=$1
+  bash "${SOURCE_DIR:?}/scripts/tls-test-ca.sh" make "$TLS_DIR" >/dev/null
+}
+
+# tls_trust: TLS_DIR's CA trusted in the test prefix alone; tls_untrust takes it out again and
+# is fine when it is not there (call it from the EXIT trap too).
+tls_trust() { bash "${SOURCE_DIR:?}/scripts/tls-test-ca.sh" trust "${TLS_DIR:?}"; }
+tls_untrust() {
+  [ -n "${TLS_DIR:-}" ] && [ -f "$TLS_DIR/ca.pem" ] || return 0
+  bash "${SOURCE_DIR:?}/scripts/tls-test-ca.sh" untrust "$TLS_DIR"
+}
+
+# tls_ca_in_store: 1 while TLS_DIR's CA is in the prefix's machine Root store, else 0. (Wine
+# fills that store with the host's CAs the first time a program checks a certificate.)
+tls_ca_in_store() {
+  local thumbprint
+  thumbprint=$(bash "${SOURCE_DIR:?}/scripts/tls-test-ca.sh" thumbprint "${TLS_DIR:?}") || return 1
+  wine_run reg query 'HKLM\Software\Microsoft\SystemCertificates\Root\Certificates' </dev/null 2>/dev/null |
+    tr -d '\r' | grep -c "\\\\$thumbprint\$"
+}

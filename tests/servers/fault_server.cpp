@@ -517,9 +517,9 @@ RangeAsk ReadRange(const std::string& value, size_t size, size_t* first, size_t*
         spec.find('-', dash + 1) != std::string::npos)
         return RangeAsk::kWhole;
     unsigned long long from = std::strtoull(spec.c_str(), nullptr, 10);
-    unsigned long long to =
-        dash + 1 < spec.size() ? std::strtoull(spec.c_str() + dash + 1, nullptr, 10) : size;
-    if (to < from) return RangeAsk::kWhole;
+    bool open = dash + 1 == spec.size();  // "bytes=N-": to the end, wherever that is
+    unsigned long long to = open ? size : std::strtoull(spec.c_str() + dash + 1, nullptr, 10);
+    if (!open && to < from) return RangeAsk::kWhole;
     if (from >= size) return RangeAsk::kUnsatisfiable;
     *first = static_cast<size_t>(from);
     *last = to >= size ? size - 1 : static_cast<size_t>(to);
