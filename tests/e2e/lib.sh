@@ -143,20 +143,6 @@ setup_stop() {
   SETUP_PID=
 }
 
-# setup_start_traced ARGS...: setup_start with the setup's debug output (WINEDEBUG=+debugstr)
-# in DEBUG_LOG, emptied first; failure_line reads it.
-setup_start_traced() {
-  DEBUG_LOG=$E2E_STATE/debugstr.log
-  mkdir -p "$E2E_STATE" && : >"$DEBUG_LOG"
-  WINEDEBUG=-all,+debugstr PROGRAM_LOG=$DEBUG_LOG setup_start "$@"
-}
-
-# failure_line: the last failure line the traced setup wrote, as it wrote it
-# ("velmora_setup: download failed: ..."); empty when there is none.
-failure_line() {
-  grep -ao 'velmora_setup: [^"]*' "${DEBUG_LOG:?call setup_start_traced first}" | tail -n 1 | sed 's/\\n$//'
-}
-
 # Kinds of message box, as msgbox_of reads them into MSG_KIND: the buttons from left to right,
 # the default button and the icon (none, question, information, warning, error or other).
 BOX_OK="$IDOK $IDOK none"                             # MB_OK

@@ -64,12 +64,12 @@ refusals=(
 for row in "${refusals[@]}"; do
   how=${row%%|*}
   serve_as "$how" || { fail "$how: cannot make the package"; continue; }
-  : >"$DEBUG_LOG"  # this run's lines only (the setup appends)
+  : >"$PROGRAM_LOG"  # this run's lines only (the setup appends)
   install_into "$win_dir" || fail "$how: Install and agreement"
   expect_download_failure "$how"
-  line=$(failure_line)
+  line=$(failure_lines | tail -n 1)
   # shellcheck disable=SC2053  # the reason is a pattern
-  if [[ $line == "velmora_setup: download failed: "${row#*|} ]]; then _pass "$how: $line"; else
+  if [[ $line == "download failed: "${row#*|} ]]; then _pass "$how: $line"; else
     fail "$how: failure line '$line' does not match '${row#*|}'"
   fi
   expect_eq "$how: nothing extracted" "$(listing "$dir")" ""
