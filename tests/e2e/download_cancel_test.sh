@@ -32,12 +32,6 @@ drv answer "$SETUP_TITLE" $IDNO >/dev/null
 expect_downloaded "No: the download completes" "$BODY"
 
 cancel_question "Yes"
-drv answer "$SETUP_TITLE" $IDYES >/dev/null
-msgbox_of "$SETUP_TITLE" || fail "Yes: no message"
-expect_box "Yes: only the abort message" "$ABORTED_TEXT"
-drv answer "$SETUP_TITLE" $IDOK >/dev/null
-expect_eq "Yes: partial archive removed" "$(archive_state)" absent
-drv wait-text "$SETUP_TITLE" $IDC_STATUS "$IDLE_STATUS" >/dev/null
-expect_controls_idle
+expect_download_aborted "Yes"
 expect_eq "Yes: no further message" "$(drv msgbox-count "$SETUP_TITLE")" 0
 finish

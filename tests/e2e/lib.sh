@@ -267,6 +267,18 @@ archive_state() {
   fi
 }
 
+# expect_download_aborted WHAT: the download's Cancel question, open now, answered Yes: only the
+# abort message, and after its OK the partial archive gone and the dialog idle again.
+expect_download_aborted() {
+  drv answer "$SETUP_TITLE" $IDYES >/dev/null
+  msgbox_of "$SETUP_TITLE" || fail "$1: no message"
+  expect_box "$1: only the abort message" "$ABORTED_TEXT"
+  drv answer "$SETUP_TITLE" $IDOK >/dev/null
+  expect_eq "$1: partial archive removed" "$(archive_state)" absent
+  drv wait-text "$SETUP_TITLE" $IDC_STATUS "$IDLE_STATUS" >/dev/null
+  expect_controls_idle
+}
+
 # make_body FILE SIZE: SIZE random bytes with no "P" in them, so the body is never mistaken for a
 # zip archive: a later stage that opens it fails without a notice of its own.
 make_body() {

@@ -193,13 +193,7 @@ fi
 cut_run "Cancel in the resumed body" "${slow[@]}"
 if wait_ready "$FAULT_PID" 100 0.05 grep -q '"bytes=' "$FAULT_LOG"; then
   cancel_question "Cancel in the resumed body, Yes"
-  drv answer "$SETUP_TITLE" $IDYES >/dev/null
-  msgbox_of "$SETUP_TITLE" || fail "Cancel in the resumed body: no message"
-  expect_box "Cancel in the resumed body, Yes: only the abort message" "$ABORTED_TEXT"
-  drv answer "$SETUP_TITLE" $IDOK >/dev/null
-  expect_eq "Cancel in the resumed body: archive deleted" "$(archive_state)" absent
-  drv wait-text "$SETUP_TITLE" $IDC_STATUS "$IDLE_STATUS" >/dev/null
-  expect_controls_idle
+  expect_download_aborted "Cancel in the resumed body, Yes"
   expect_requests "Cancel in the resumed body, Yes" "bytes=60000-" 2
 else
   fail "Cancel in the resumed body: no ranged request came"
