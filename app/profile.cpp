@@ -56,5 +56,5 @@ const ProductProfile g_profile = {
     g_szUninstKeyName, g_szSessionAgent, g_szPackageScheme, g_szPackageHost, PROFILE_PACKAGE_PORT,
     g_szPackagePathFmt,
     g_szTempArchiveName, g_szLaunchArgs, g_szMsgCaption, g_szVerifyingStatus, PROFILE_PACKAGE_BYTES,
-    PROFILE_DATA_BYTES, g_abPackageKey, g_nPackageKeyBytes,
+    PROFILE_DATA_BYTES, g_abPackageKey, g_nPackageKeyBytes, g_nResumeRetries,
 };

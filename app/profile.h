@@ -31,6 +31,7 @@ extern const char g_szMsgCaption[];      // caption of every message box
 extern const int32_t g_nPackageBytes;    // expected package size, bytes
 extern const int32_t g_nDataBytes;       // size of the extra data folder, bytes; 0: none
 extern const char g_szVerifyingStatus[]; // status line while the package's signature is checked
+extern const int32_t g_nResumeRetries;   // retries after a cut download, 0 to 3; 0: the run fails
 
 // The publisher's package key, made by the build from profile/<name>/package_key.pub (or the
 // file SETUP_PACKAGE_KEY names): a CryptoAPI PUBLICKEYBLOB (download/signature_rules.h).
@@ -66,6 +67,7 @@ struct ProductProfile {
     int32_t dataBytes;
     const uint8_t* packageKey;  // the publisher's key blob; every package must be signed by it
     uint32_t packageKeyBytes;   // 0: no key, packages are not checked
+    int32_t resumeRetries;      // a cut download is asked for again this often; 0: the run fails
 };
 
 // This build's profile.

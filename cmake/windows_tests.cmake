@@ -37,12 +37,23 @@ set_target_properties(offline_sensapi PROPERTIES OUTPUT_NAME sensapi PREFIX ""
                       RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/offline")
 target_link_options(offline_sensapi PRIVATE -Wl,--kill-at -static)
 
+# The same program with a cut download taken up again three times, whatever the profile says
+# (app/resume_retries.cpp compiled once more, with SETUP_RESUME_RETRIES; its object comes before
+# the library's, so the library's copy is never linked): the resume scenarios drive it, while
+# velmora_setup keeps the profile's value.
+add_executable(velmora_setup_resuming WIN32 ${ENTRY_SOURCES} app/resume_retries.cpp)
+target_compile_definitions(velmora_setup_resuming PRIVATE SETUP_RESUME_RETRIES=3)
+target_link_libraries(velmora_setup_resuming PRIVATE setup_glue program_options)
+target_include_directories(velmora_setup_resuming PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
+add_dependencies(velmora_setup_resuming contract_text)
+
 # End-to-end scenarios: bash scripts that start the real program under Wine, with the Wine
 # loader of this build (SETUP_WINE_BITS).
 set(E2E_ENV
     "SETUP_WINE_BITS=${SETUP_BITS}"
     "OFFLINE_SENSAPI=$<TARGET_FILE:offline_sensapi>"
     "SETUP_EXE=$<TARGET_FILE:velmora_setup>"
+    "RESUMING_SETUP_EXE=$<TARGET_FILE:velmora_setup_resuming>"
     "UIDRIVER=$<TARGET_FILE:uidriver>"
     "FAULT_SERVER=${FAULT_SERVER}"
     "SOURCE_DIR=${CMAKE_SOURCE_DIR}"

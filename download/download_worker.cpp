@@ -160,11 +160,14 @@ bool Retryable(const StageResult& result, int retriesMade) {
     }
 }
 
-// The package into the archive, taken up again after a cut at most kMaxResumeRetries times,
-// with a pause that grows each time.
+// The package into the archive, taken up again after a cut as often as the profile allows (at
+// most kMaxResumeRetries times), with a pause that grows each time.
 StageResult FetchPackage(Transfer* t) {
+    const int allowed = t->job.profile->resumeRetries;
     StageResult result = FetchWhole(t);
-    for (int retries = 0; Retryable(result, retries) && ShouldRetry(t->onDisk, t->length, retries); ++retries) {
+    for (int retries = 0; Retryable(result, retries) &&
+                          ShouldRetry(t->onDisk, t->length, retries, allowed);
+         ++retries) {
         Sleep(RetryPauseMs(retries));
         result = FetchRest(t);
     }

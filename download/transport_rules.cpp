@@ -236,8 +236,9 @@ ResumeVerdict JudgeRangedResponse(const ResumePoint& point, const RangedResponse
     return ResumeVerdict::kAppend;
 }
 
-bool ShouldRetry(uint64_t onDisk, int32_t length, int retriesMade) {
-    if (retriesMade < 0 || retriesMade >= kMaxResumeRetries) return false;
+bool ShouldRetry(uint64_t onDisk, int32_t length, int retriesMade, int retriesAllowed) {
+    if (retriesMade < 0 || retriesMade >= kMaxResumeRetries || retriesMade >= retriesAllowed)
+        return false;
     if (length < 1 || onDisk >= static_cast<uint64_t>(length)) return false;  // not cut short
     return onDisk > 0 || retriesMade > 0;
 }

@@ -141,16 +141,19 @@ enum class ResumeVerdict {
 ResumeVerdict JudgeRangedResponse(const ResumePoint& point, const RangedResponse& response,
                                   int32_t* lengthOut);
 
-// Retries after a cut, and the pause before each: 500, 1000, 2000 ms.
+// The most retries after a cut a profile may ask for, and the pause before
+// each: 500, 1000, 2000 ms.
 const int kMaxResumeRetries = 3;
 
 // Whether a transfer that stopped early (the body ended before its length, a
 // read or the request failed) is tried again, |onDisk| of |length| bytes
-// stored and |retriesMade| retries made so far. Only a download that brought
-// some bytes is taken up again: a first request that brought none failed for
-// a reason a retry does not mend. Once retrying, a retry that itself brings
-// nothing still counts, and the next one follows while any are left.
-bool ShouldRetry(uint64_t onDisk, int32_t length, int retriesMade);
+// stored and |retriesMade| of the profile's |retriesAllowed| retries made so
+// far (more than kMaxResumeRetries count as kMaxResumeRetries; 0: a cut ends
+// the run). Only a download that brought some bytes is taken up again: a
+// first request that brought none failed for a reason a retry does not mend.
+// Once retrying, a retry that itself brings nothing still counts, and the
+// next one follows while any are left.
+bool ShouldRetry(uint64_t onDisk, int32_t length, int retriesMade, int retriesAllowed);
 
 // The pause before retry number |retriesMade| + 1, in milliseconds; it
 // doubles each time from 500. 0 once no retry is left.

@@ -35,6 +35,9 @@
 // Status line while a downloaded package's signature is checked (profiles with a
 // package_key.pub only).
 #define PROFILE_VERIFYING_STATUS  "파일 확인 중입니다."
+// How often a download cut short is asked for again from where it stopped (0 to
+// 3, each after a longer pause); 0: a cut ends the run with the download notice.
+#define PROFILE_RESUME_RETRIES    3
 #define PROFILE_PACKAGE_BYTES     0
 #define PROFILE_DATA_BYTES        4096
 

@@ -3,7 +3,8 @@
 # HTTPS package URLs ("/axs:") against nginx on loopback, with a certificate from a CA made for
 # this run and trusted only inside the test prefix (taken out again at the end, also when the
 # script fails). Over https, and over a redirect from plain HTTP to https, the package installs
-# byte for byte; a transfer cut by a restart of nginx is taken up again with a ranged request.
+# byte for byte; a transfer cut by a restart of nginx is taken up again with a ranged request
+# (by the program built with resuming on).
 # A CA the prefix does not trust, a certificate for another host name and a redirect from https
 # to plain HTTP end the download with its notice and the general message, the temporary archive
 # absent, and the debug output names the reason.
@@ -102,10 +103,12 @@ installs "http redirected to https" "http://localhost/to-https$PATH_ON_SERVER" \
 refused "https redirected to http" "https://localhost/to-http$PATH_ON_SERVER" \
   'download failed: redirect' "/to-http$PATH_ON_SERVER 302"
 # A cut over TLS: nginx, slowed to 8 KiB/s, is stopped in the middle of the body and started
-# again; the retry asks for the rest, and nginx answers 206 for the same file.
+# again; the retry asks for the rest, and nginx answers 206 for the same file. The program built
+# with resuming on, as the Velmora profile does not resume.
 PACKAGE_SERVER_LIMIT_RATE=8k PACKAGE_SERVER_TLS=$TLS_DIR nginx_start "$root" ||
   fail "nginx did not start slowed down"
-installs "https cut by a server restart" "$https_url" "$PATH_ON_SERVER 206" restart_mid_body
+SETUP_EXE=${RESUMING_SETUP_EXE:?} installs "https cut by a server restart" "$https_url" \
+  "$PATH_ON_SERVER 206" restart_mid_body
 
 tls_untrust || fail "cannot take the test CA out of the prefix"
 expect_eq "the test CA out of the prefix's Root store again" "$(tls_ca_in_store)" 0

@@ -12,10 +12,15 @@
 #   server gone after the cut end with today's failure texts and no archive;
 # - Cancel during the pause before a retry is asked about before the retry's request (No goes
 #   on), and during the resumed body (Yes ends the run as an abort).
+# The Velmora profile does not resume (PROFILE_RESUME_RETRIES 0): all of the above runs on the
+# same program built with three retries (velmora_setup_resuming), and the shipped program is
+# shown last to end its run at the first cut.
 set -uo pipefail
 here=$(dirname "$0")
 . "$here/lib.sh"
 . "$here/install_state.sh"
+SHIPPED_EXE=$SETUP_EXE
+SETUP_EXE=${RESUMING_SETUP_EXE:?}
 
 PACKAGE=${BUILD_DIR:?}/package/update/velmora_direct.zip
 [ -f "$PACKAGE" ] || { fail "no package at $PACKAGE"; finish; }
@@ -198,4 +203,12 @@ if wait_ready "$FAULT_PID" 100 0.05 grep -q '"bytes=' "$FAULT_LOG"; then
 else
   fail "Cancel in the resumed body: no ranged request came"
 fi
+
+# ---- The shipped program: a cut ends the run -----------------------------------------------------
+
+setup_stop
+SETUP_EXE=$SHIPPED_EXE setup_start_traced "/axs:L $FAULT_URL A" ||
+  { fail "the shipped setup did not start"; finish; }
+record_texts || fail "cannot record the shipped setup's texts"
+gives_up "the shipped program: no retry" "download failed: body-short" "" 1 --cut-after 100000
 finish

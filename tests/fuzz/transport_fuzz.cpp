@@ -214,21 +214,23 @@ void CheckVerdict(const FuzzFields& f, const Validators& first, const Validators
     FUZZ_CHECK(SamePackage(first, later));
 }
 
-// However the transfer goes, it is taken up again at most three times, and
-// each pause is longer than the one before.
-void CheckRetries(uint64_t onDisk, int32_t length) {
+// However the transfer goes, it is taken up again at most as often as the
+// profile allows and never more than three times, and each pause is longer
+// than the one before.
+void CheckRetries(uint64_t onDisk, int32_t length, int allowed) {
     uint32_t lastPause = 0;
     int retries = 0;
-    while (ShouldRetry(onDisk, length, retries)) {
+    while (ShouldRetry(onDisk, length, retries, allowed)) {
         uint32_t pause = RetryPauseMs(retries);
         FUZZ_CHECK(pause > lastPause && pause <= 2000);
         lastPause = pause;
         ++retries;
-        FUZZ_CHECK(retries <= kMaxResumeRetries);
+        FUZZ_CHECK(retries <= kMaxResumeRetries && retries <= allowed);
     }
     bool cut = length > 0 && onDisk < static_cast<uint64_t>(length);
-    FUZZ_CHECK(retries == (cut && onDisk > 0 ? kMaxResumeRetries : 0));
-    FUZZ_CHECK(ShouldRetry(0, length, 1) == (length > 0));
+    int most = allowed < 0 ? 0 : (allowed < kMaxResumeRetries ? allowed : kMaxResumeRetries);
+    FUZZ_CHECK(retries == (cut && onDisk > 0 ? most : 0));
+    FUZZ_CHECK(ShouldRetry(0, length, 1, allowed) == (length > 0 && allowed > 1));
 }
 
 }  // namespace
@@ -251,6 +253,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckSamePackage(firstValidators, firstValidators);
     CheckVerdict(f, firstValidators, laterValidators);
     CheckVerdict(f, firstValidators, firstValidators);
-    CheckRetries(static_cast<uint64_t>(f.Number(6)), f.I32(7));
+    CheckRetries(static_cast<uint64_t>(f.Number(6)), f.I32(7),
+                 static_cast<int>(f.Number(10) % 6) - 1);
     return 0;
 }

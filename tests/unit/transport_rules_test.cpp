@@ -400,28 +400,32 @@ struct RetryCase {
     uint64_t onDisk;
     int32_t length;
     int retriesMade;
+    int retriesAllowed;
     bool retry;
 };
 
 const RetryCase kRetryCases[] = {
-    {1000, 300000, 0, true},
-    {1000, 300000, 1, true},
-    {299999, 300000, 2, true},
-    {1000, 300000, 3, false},   // three retries are all
-    {0, 300000, 0, false},      // the first request brought nothing: nothing was cut
-    {0, 300000, 1, true},       // a retry that brought nothing (or restarted) goes on
-    {0, 300000, 3, false},
-    {300000, 300000, 0, false}, // complete
-    {300001, 300000, 0, false}, // past the length: a failure, not a cut
-    {1000, 0, 0, false},        // no accepted response
-    {1000, 300000, -1, false},
+    {1000, 300000, 0, 3, true},
+    {1000, 300000, 1, 3, true},
+    {299999, 300000, 2, 3, true},
+    {1000, 300000, 3, 3, false},   // three retries are all
+    {1000, 300000, 3, 9, false},   // however many the profile asks for
+    {1000, 300000, 0, 0, false},   // a profile that never resumes
+    {1000, 300000, 1, 1, false},
+    {0, 300000, 0, 3, false},      // the first request brought nothing: nothing was cut
+    {0, 300000, 1, 3, true},       // a retry that brought nothing (or restarted) goes on
+    {0, 300000, 3, 3, false},
+    {300000, 300000, 0, 3, false}, // complete
+    {300001, 300000, 0, 3, false}, // past the length: a failure, not a cut
+    {1000, 0, 0, 3, false},        // no accepted response
+    {1000, 300000, -1, 3, false},
 };
 
 TEST(ShouldRetry, OnlyACutDownloadAtMostThreeTimes) {
     for (const RetryCase& c : kRetryCases) {
         SCOPED_TRACE(testing::Message() << c.onDisk << " of " << c.length << ", retries "
-                                        << c.retriesMade);
-        EXPECT_EQ(ShouldRetry(c.onDisk, c.length, c.retriesMade), c.retry);
+                                        << c.retriesMade << " of " << c.retriesAllowed);
+        EXPECT_EQ(ShouldRetry(c.onDisk, c.length, c.retriesMade, c.retriesAllowed), c.retry);
     }
 }
 
