@@ -64,7 +64,11 @@ start_watch() {
   drv watch "$SETUP_TITLE" "$IDC_STATUS" "$1" 1200000 >"$watch" &
   WATCH_PID=$!
   wait_ready "$WATCH_PID" 1000 0.01 test -s "$watch" && return 0
-  echo "bench: the watch did not start" >&2
+  if kill -0 "$WATCH_PID" 2>/dev/null; then
+    echo "bench: the watch did not start: no line from it yet, setup windows: $(drv count-windows "$SETUP_TITLE")" >&2
+  else
+    echo "bench: the watch did not start: it ended without a line" >&2
+  fi
   return 1
 }
 

@@ -134,11 +134,13 @@ setup_start() {
   drv wait-window "$SETUP_TITLE" 20000 >/dev/null
 }
 
-# setup_stop: ends a setup that is still running (after a failed check), quietly.
+# setup_stop: ends a setup that is still running (after a failed check), quietly, and waits
+# until its window is gone: a setup started while it lingers would hand over to it and end.
 setup_stop() {
   if [ -n "${SETUP_PID:-}" ] && kill -0 "$SETUP_PID" 2>/dev/null; then
     drv close "$SETUP_TITLE" 2000 >/dev/null 2>&1 || true
     wait_exit "$SETUP_PID" 5 || kill "$SETUP_PID" 2>/dev/null || true
+    drv wait-gone "$SETUP_TITLE" 5000 >/dev/null 2>&1 || true
   fi
   SETUP_PID=
 }
