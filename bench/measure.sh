@@ -56,19 +56,22 @@ serve() { ln -f "$1" "$www/update/velmora_direct.zip"; }
 # $state/watch/NAME.txt (WATCH) until it shows UNTIL (or the setup goes); returns once the
 # watch has seen the window. The files stay for a look at a run's timeline.
 start_watch() {
-  local watch=$state/watch/$1.txt
+  local watch=$state/watch/$1.txt attempt
   WATCH=$watch
   shift
   mkdir -p "$state/watch"
-  : >"$watch"
-  drv watch "$SETUP_TITLE" "$IDC_STATUS" "$1" 1200000 >"$watch" &
-  WATCH_PID=$!
-  wait_ready "$WATCH_PID" 1000 0.01 test -s "$watch" && return 0
-  if kill -0 "$WATCH_PID" 2>/dev/null; then
-    echo "bench: the watch did not start: no line from it yet, setup windows: $(drv count-windows "$SETUP_TITLE")" >&2
-  else
-    echo "bench: the watch did not start: it ended without a line" >&2
-  fi
+  for attempt in 1 2; do
+    : >"$watch"
+    drv watch "$SETUP_TITLE" "$IDC_STATUS" "$1" 1200000 >"$watch" &
+    WATCH_PID=$!
+    wait_ready "$WATCH_PID" 1000 0.01 test -s "$watch" && return 0
+    if kill -0 "$WATCH_PID" 2>/dev/null; then
+      echo "bench: the watch did not start: no line from it yet, setup windows: $(drv count-windows "$SETUP_TITLE")" >&2
+      return 1
+    fi
+    # Ended without a line (drv said why): once more.
+    echo "bench: the watch ended without a line (start $attempt)" >&2
+  done
   return 1
 }
 

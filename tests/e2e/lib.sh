@@ -9,9 +9,20 @@
 E2E_PASSED=0
 E2E_FAILED=0
 
-# drv ARGS...: one uidriver command; prints its UTF-8 output, returns its exit code.
+# drv ARGS...: one uidriver command; prints its UTF-8 output, returns its exit code. The driver
+# itself ends with 0, 1 (saying why) or 2; any other code is Wine not running it, which is said
+# on stderr, and a command that only looks is then asked once more.
 drv() {
-  wine_run "${UIDRIVER:?UIDRIVER not set}" "$@" </dev/null
+  local rc=0
+  wine_run "${UIDRIVER:?UIDRIVER not set}" "$@" </dev/null || rc=$?
+  [ "$rc" -gt 2 ] || return "$rc"
+  echo "uidriver: '$1' ended with code $rc, not one of its own" >&2
+  case $1 in
+    wait-window | wait-gone | count-windows | text | wait-text | state | wait-msgbox | msgbox-count | \
+      wait-owned | foreground | iconic | rect | style | process-stats)
+      wine_run "$UIDRIVER" "$@" </dev/null ;;
+    *) return "$rc" ;;
+  esac
 }
 
 _pass() {
@@ -127,11 +138,19 @@ CAPACITY_TEXT=$(program_text kCapacityMessage)
 # The prefix's C: drive as a Linux path, for checks on what a run left behind.
 drive_c() { echo "$WINEPREFIX/drive_c"; }
 
-# setup_start ARGS...: starts the setup and waits for its main dialog.
+# setup_start ARGS...: starts the setup and waits for its main dialog. A setup that ended
+# before any dialog showed (Wine did not run it) is said on stderr and started once more.
 setup_start() {
-  start_program "${SETUP_EXE:?SETUP_EXE not set}" "$@"
-  SETUP_PID=$PROGRAM_PID
-  drv wait-window "$SETUP_TITLE" 20000 >/dev/null
+  local attempt
+  for attempt in 1 2; do
+    start_program "${SETUP_EXE:?SETUP_EXE not set}" "$@"
+    SETUP_PID=$PROGRAM_PID
+    drv wait-window "$SETUP_TITLE" 20000 >/dev/null && return 0
+    kill -0 "$SETUP_PID" 2>/dev/null && return 1
+    wait_exit "$SETUP_PID" 1
+    echo "setup_start: the setup ended with code ${EXIT_CODE:-?} before its dialog showed (start $attempt)" >&2
+  done
+  return 1
 }
 
 # setup_stop: ends a setup that is still running (after a failed check), quietly, and waits
