@@ -294,8 +294,14 @@ expect_download_aborted() {
   drv answer "$SETUP_TITLE" $IDYES >/dev/null
   msgbox_of "$SETUP_TITLE" || fail "$1: no message"
   expect_box "$1: only the abort message" "$ABORTED_TEXT"
+  ends_idle_without_archive "$1"
+}
+
+# ends_idle_without_archive WHAT: the last message box, open now, answered OK: the temporary
+# archive is gone and the dialog idle again.
+ends_idle_without_archive() {
   drv answer "$SETUP_TITLE" $IDOK >/dev/null
-  expect_eq "$1: partial archive removed" "$(archive_state)" absent
+  expect_eq "$1: archive absent" "$(archive_state)" absent
   drv wait-text "$SETUP_TITLE" $IDC_STATUS "$IDLE_STATUS" >/dev/null
   expect_controls_idle
 }
@@ -381,10 +387,7 @@ expect_download_failure() {
   drv answer "$SETUP_TITLE" $IDOK >/dev/null
   msgbox_of "$SETUP_TITLE" 10000 || { fail "$1: no failure message"; return; }
   expect_box "$1: general failure message" "$FAILED_TEXT"
-  drv answer "$SETUP_TITLE" $IDOK >/dev/null
-  expect_eq "$1: archive absent" "$(archive_state)" absent
-  drv wait-text "$SETUP_TITLE" $IDC_STATUS "$IDLE_STATUS" >/dev/null
-  expect_controls_idle
+  ends_idle_without_archive "$1"
 }
 
 # expect_downloaded WHAT FILE: the download succeeded: the temporary archive holds exactly FILE's
