@@ -44,6 +44,14 @@ private:
     Value value_ = Traits::Empty();
 };
 
+// Values for which null holds nothing; a traits type adds only its Release.
+template <typename T>
+struct NullMeansEmpty {
+    using Value = T;
+    static Value Empty() { return nullptr; }
+    static bool Holds(Value v) { return v != nullptr; }
+};
+
 // A kernel handle: thread, file, event. Both null and INVALID_HANDLE_VALUE hold nothing.
 struct KernelHandleTraits {
     using Value = HANDLE;
@@ -62,62 +70,44 @@ struct FindHandleTraits {
 };
 using ScopedFindHandle = Scoped<FindHandleTraits>;
 
-struct RegistryKeyTraits {
-    using Value = HKEY;
-    static Value Empty() { return nullptr; }
-    static bool Holds(Value v) { return v != nullptr; }
+struct RegistryKeyTraits : NullMeansEmpty<HKEY> {
     static void Release(Value v) { RegCloseKey(v); }
 };
 using ScopedKey = Scoped<RegistryKeyTraits>;
 
 // A library loaded at run time.
-struct LibraryTraits {
-    using Value = HMODULE;
-    static Value Empty() { return nullptr; }
-    static bool Holds(Value v) { return v != nullptr; }
+struct LibraryTraits : NullMeansEmpty<HMODULE> {
     static void Release(Value v) { FreeLibrary(v); }
 };
 using ScopedLibrary = Scoped<LibraryTraits>;
 
 // A C stream. A writer that must know whether its last bytes reached the disk closes it
 // itself: fclose(file.Detach()).
-struct FileTraits {
-    using Value = FILE*;
-    static Value Empty() { return nullptr; }
-    static bool Holds(Value v) { return v != nullptr; }
+struct FileTraits : NullMeansEmpty<FILE*> {
     static void Release(Value v) { fclose(v); }
 };
 using ScopedFile = Scoped<FileTraits>;
 
 // A block from malloc.
 template <typename T>
-struct MemoryTraits {
-    using Value = T*;
-    static Value Empty() { return nullptr; }
-    static bool Holds(Value v) { return v != nullptr; }
-    static void Release(Value v) { free(v); }
+struct MemoryTraits : NullMeansEmpty<T*> {
+    static void Release(T* v) { free(v); }
 };
 template <typename T>
 using ScopedMemory = Scoped<MemoryTraits<T>>;
 
 // Memory the shell or COM hands out: item lists (PIDL), known-folder paths.
 template <typename T>
-struct CoTaskMemTraits {
-    using Value = T*;
-    static Value Empty() { return nullptr; }
-    static bool Holds(Value v) { return v != nullptr; }
-    static void Release(Value v) { CoTaskMemFree(const_cast<void*>(static_cast<const void*>(v))); }
+struct CoTaskMemTraits : NullMeansEmpty<T*> {
+    static void Release(T* v) { CoTaskMemFree(const_cast<void*>(static_cast<const void*>(v))); }
 };
 template <typename T>
 using ScopedCoTaskMem = Scoped<CoTaskMemTraits<T>>;
 
 // A COM interface pointer.
 template <typename T>
-struct ComTraits {
-    using Value = T*;
-    static Value Empty() { return nullptr; }
-    static bool Holds(Value v) { return v != nullptr; }
-    static void Release(Value v) { v->Release(); }
+struct ComTraits : NullMeansEmpty<T*> {
+    static void Release(T* v) { v->Release(); }
 };
 template <typename T>
 using ScopedComPtr = Scoped<ComTraits<T>>;

@@ -16,10 +16,7 @@ namespace {
 const unsigned kBlockSize = 8192;
 const UINT kQuestionFlags = MB_YESNO | MB_DEFBUTTON2;  // no icon in this stage
 
-struct UnzipTraits {
-    using Value = unzFile;
-    static Value Empty() { return nullptr; }
-    static bool Holds(Value v) { return v != nullptr; }
+struct UnzipTraits : NullMeansEmpty<unzFile> {
     static void Release(Value v) { unzClose(v); }
 };
 using ScopedUnzip = Scoped<UnzipTraits>;

@@ -510,15 +510,15 @@ enum class RangeAsk { kWhole, kPart, kUnsatisfiable };
 RangeAsk ReadRange(const std::string& value, size_t size, size_t* first, size_t* last) {
     const std::string prefix = "bytes=";
     if (value.compare(0, prefix.size(), prefix) != 0) return RangeAsk::kWhole;
-    std::string spec = value.substr(prefix.size());
-    size_t dash = spec.find('-');
+    std::string bounds = value.substr(prefix.size());
+    size_t dash = bounds.find('-');
     if (dash == 0 || dash == std::string::npos ||
-        spec.find_first_not_of("0123456789-") != std::string::npos ||
-        spec.find('-', dash + 1) != std::string::npos)
+        bounds.find_first_not_of("0123456789-") != std::string::npos ||
+        bounds.find('-', dash + 1) != std::string::npos)
         return RangeAsk::kWhole;
-    unsigned long long from = std::strtoull(spec.c_str(), nullptr, 10);
-    bool open = dash + 1 == spec.size();  // "bytes=N-": to the end, wherever that is
-    unsigned long long to = open ? size : std::strtoull(spec.c_str() + dash + 1, nullptr, 10);
+    unsigned long long from = std::strtoull(bounds.c_str(), nullptr, 10);
+    bool open = dash + 1 == bounds.size();  // "bytes=N-": to the end, wherever that is
+    unsigned long long to = open ? size : std::strtoull(bounds.c_str() + dash + 1, nullptr, 10);
     if (!open && to < from) return RangeAsk::kWhole;
     if (from >= size) return RangeAsk::kUnsatisfiable;
     *first = static_cast<size_t>(from);
