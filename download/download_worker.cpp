@@ -66,6 +66,22 @@ StageResult CheckResponse(const PackageRequest& request, int32_t* length) {
     return Failed(StageCode::kContentType);
 }
 
+// The download's cancel check point: false once the user confirmed Cancel.
+bool GoesOn(const DownloadJob& job) {
+    return ContinueAfterCancelCheck(job.flags, job.reporter, kDownloadCancelQuestion, kCancelQuestionFlags);
+}
+
+// An empty archive for a package taken from its first byte, with that response's length and
+// validators. False when the archive cannot be made.
+bool BeginArchive(Transfer* t, int32_t length, const CString& etag, const CString& lastModified) {
+    if (!t->archive.Create()) return false;
+    t->onDisk = 0;
+    t->length = length;
+    t->etag = etag;
+    t->lastModified = lastModified;
+    return true;
+}
+
 void ShowPercent(const StageReporter& reporter, uint64_t received, int32_t length) {
     char text[kPercentTextCapacity];
     uint32_t shown = received > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(received);
@@ -86,8 +102,7 @@ StageResult BodyEnded(ReadOutcome outcome, uint64_t received, int32_t length) {
 StageResult ReceiveBody(Transfer* t) {
     char block[kBlockSize];
     for (;;) {
-        if (!ContinueAfterCancelCheck(t->job.flags, t->job.reporter, kDownloadCancelQuestion, kCancelQuestionFlags))
-            return Failed(StageCode::kUserAbort);
+        if (!GoesOn(t->job)) return Failed(StageCode::kUserAbort);
         UINT count = 0;
         if (!t->request.response().Read(block, sizeof block, &count))
             return StageFailedWithLastError(Stage::kDownload, StageCode::kRead);
@@ -102,13 +117,12 @@ StageResult ReceiveBody(Transfer* t) {
 // A whole package from its first byte: the request, its check, the archive made or emptied,
 // the body.
 StageResult FetchWhole(Transfer* t) {
+    int32_t length = 0;
     StageResult result = t->request.Send(t->session, t->location, 0);
-    if (result.ok()) result = CheckResponse(t->request, &t->length);
+    if (result.ok()) result = CheckResponse(t->request, &length);
     if (!result.ok()) return result;
-    if (!t->archive.Create()) return FailedWithErrno(StageCode::kArchiveCreate);
-    t->onDisk = 0;
-    t->etag = t->request.Header(HTTP_QUERY_ETAG);
-    t->lastModified = t->request.Header(HTTP_QUERY_LAST_MODIFIED);
+    if (!BeginArchive(t, length, t->request.Header(HTTP_QUERY_ETAG), t->request.Header(HTTP_QUERY_LAST_MODIFIED)))
+        return FailedWithErrno(StageCode::kArchiveCreate);
     t->job.reporter.ShowStatus(kDownloadingStatus);
     t->job.reporter.ShowPercent("");
     return ReceiveBody(t);
@@ -118,8 +132,7 @@ StageResult FetchWhole(Transfer* t) {
 // is appended; a whole new one (200) replaces the archive; anything that cannot be stitched
 // starts the package again from zero.
 StageResult FetchRest(Transfer* t) {
-    if (!ContinueAfterCancelCheck(t->job.flags, t->job.reporter, kDownloadCancelQuestion, kCancelQuestionFlags))
-        return Failed(StageCode::kUserAbort);
+    if (!GoesOn(t->job)) return Failed(StageCode::kUserAbort);
     StageResult result = t->request.Send(t->session, t->location, t->onDisk);
     if (!result.ok()) return result;
     CString range = t->request.Header(HTTP_QUERY_CONTENT_RANGE);
@@ -133,11 +146,7 @@ StageResult FetchRest(Transfer* t) {
     switch (JudgeRangedResponse(point, response, &newLength)) {
         case ResumeVerdict::kAppend: return ReceiveBody(t);
         case ResumeVerdict::kStoreWhole:
-            if (!t->archive.Create()) return FailedWithErrno(StageCode::kArchiveCreate);
-            t->onDisk = 0;
-            t->length = newLength;
-            t->etag = etag;
-            t->lastModified = lastModified;
+            if (!BeginArchive(t, newLength, etag, lastModified)) return FailedWithErrno(StageCode::kArchiveCreate);
             return ReceiveBody(t);
         case ResumeVerdict::kRestart: return FetchWhole(t);
         case ResumeVerdict::kFail: break;
@@ -200,7 +209,7 @@ bool ShowHashProgress(void* context, uint64_t done, uint64_t total) {
     char text[kPercentTextCapacity];
     FormatPercent(total > 0 ? static_cast<int>(done * 100 / total) : 100, text, sizeof text);
     job->reporter.ShowPercent(text);
-    return ContinueAfterCancelCheck(job->flags, job->reporter, kDownloadCancelQuestion, kCancelQuestionFlags);
+    return GoesOn(*job);
 }
 
 StageResult SignatureVerdict(const SignatureResult& checked) {
