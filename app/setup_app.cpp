@@ -34,7 +34,7 @@ BOOL CALLBACK FindSetupWindowProc(HWND window, LPARAM) {
         GetWindowTextA(markerWindow, marker, sizeof marker);
         facts.marker = marker;
     }
-    if (!IsRunningSetupWindow(facts, g_szMsgCaption, g_szInstanceMarker)) return TRUE;
+    if (!IsRunningSetupWindow(facts, g_profile.msgCaption, g_profile.instanceMarker)) return TRUE;
 
     g_bNoOtherInstance = 0;
     RaiseWindow(window);

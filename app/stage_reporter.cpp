@@ -11,7 +11,7 @@ void StageReporter::ShowStatus(const char* text) const { SetDlgItemTextA(dialog_
 void StageReporter::ShowPercent(const char* text) const { SetDlgItemTextA(dialog_, IDC_PERCENT, text); }
 
 int StageReporter::ShowMessage(const char* text, UINT flags) const {
-    return g_pfnStageMessageBox(dialog_, text, g_szMsgCaption, flags);
+    return g_pfnStageMessageBox(dialog_, text, g_profile.msgCaption, flags);
 }
 
 void StageReporter::Finish(const StageResult& result) const {

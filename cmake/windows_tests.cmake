@@ -20,7 +20,23 @@ add_custom_command(
             "${CMAKE_SOURCE_DIR}/tests/servers/fault_server.cpp" -o "${FAULT_SERVER}"
     DEPENDS "${CMAKE_SOURCE_DIR}/tests/servers/fault_server.cpp"
     COMMENT "Building the fault server (host)")
-add_custom_target(host_tools ALL DEPENDS "${FAULT_SERVER}")
+# The profile's values, the program's texts and the control ids as shell variables for the
+# end-to-end scripts and the bench (tests/e2e/lib.sh), made from the headers the program is built
+# from.
+set(PROFILE_VALUES_SH "${CMAKE_BINARY_DIR}/profile_values.sh")
+set(PROFILE_VALUES_TOOL "${CMAKE_BINARY_DIR}/host/profile_values_sh")
+add_custom_command(
+    OUTPUT "${PROFILE_VALUES_SH}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/host"
+    COMMAND "${HOST_CXX}" -std=c++17 -O1 -Wall -Wextra -Werror -I "${CMAKE_SOURCE_DIR}"
+            -I "${PROFILE_DIR}" "${CMAKE_SOURCE_DIR}/tests/e2e/profile_values_sh.cpp"
+            -o "${PROFILE_VALUES_TOOL}"
+    COMMAND "${PROFILE_VALUES_TOOL}" "${PROFILE_VALUES_SH}"
+    DEPENDS "${CMAKE_SOURCE_DIR}/tests/e2e/profile_values_sh.cpp" "${CMAKE_SOURCE_DIR}/app/texts.h"
+            "${CMAKE_SOURCE_DIR}/app/profile_fields.h" "${CMAKE_SOURCE_DIR}/res/resource.h"
+            "${PROFILE_DIR}/profile_values.h"
+    COMMENT "Writing the profile's values for the end-to-end scripts")
+add_custom_target(host_tools ALL DEPENDS "${FAULT_SERVER}" "${PROFILE_VALUES_SH}")
 # The fault server's ranges, cuts and package replacement, asked with curl on the host; once,
 # in the build that runs the Windows-side tests.
 if(SETUP_WIN_TESTS)
@@ -38,10 +54,10 @@ set_target_properties(offline_sensapi PROPERTIES OUTPUT_NAME sensapi PREFIX ""
 target_link_options(offline_sensapi PRIVATE -Wl,--kill-at -static)
 
 # The same program with a cut download taken up again three times, whatever the profile says
-# (app/resume_retries.cpp compiled once more, with SETUP_RESUME_RETRIES; its object comes before
-# the library's, so the library's copy is never linked): the resume scenarios drive it, while
+# (app/profile.cpp compiled once more, with SETUP_RESUME_RETRIES; its object comes before the
+# library's, so the library's copy is never linked): the resume scenarios drive it, while
 # velmora_setup keeps the profile's value.
-add_executable(velmora_setup_resuming WIN32 ${ENTRY_SOURCES} app/resume_retries.cpp)
+add_executable(velmora_setup_resuming WIN32 ${ENTRY_SOURCES} app/profile.cpp)
 target_compile_definitions(velmora_setup_resuming PRIVATE SETUP_RESUME_RETRIES=3)
 target_link_libraries(velmora_setup_resuming PRIVATE setup_glue program_options)
 target_include_directories(velmora_setup_resuming PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")

@@ -1,5 +1,5 @@
 // A build tool, run on the host: writes the C++ source that carries the publisher's package key
-// in the program (g_abPackageKey, g_nPackageKeyBytes of app/profile.h), read from the PEM
+// in the program (g_abPackageKey, g_nPackageKeyBytes of app/package_key.h), read from the PEM
 // public key with the same rules the program's own tests hold, so a key the program could not
 // use fails the build instead of every install.
 //
@@ -29,7 +29,7 @@ const char* Reason(KeyParse result) {
 
 std::string Header(const std::string& what) {
     return "// Made by the build (download/package_key_source.cpp) from " + what +
-           ". Do not edit.\n#include \"app/profile.h\"\n\n";
+           ". Do not edit.\n#include \"app/package_key.h\"\n\n";
 }
 
 // The source with the blob of the key in |path|, or "" after saying why it cannot be used.

@@ -102,11 +102,11 @@ SignatureResult HashFileInto(HCRYPTHASH hash, const char* path, HashProgress pro
 
 }  // namespace
 
-bool PackageKeyBuiltIn() { return g_nPackageKeyBytes != 0; }
+bool PackageKeyBuiltIn() { return g_profile.packageKeyBytes != 0; }
 
 SignatureResult CheckPackageSignature(const char* archivePath, const uint8_t* signature,
                                       size_t signatureBytes, HashProgress progress, void* context) {
-    return CheckPackageSignatureWithKey(g_abPackageKey, g_nPackageKeyBytes, archivePath, signature,
+    return CheckPackageSignatureWithKey(g_profile.packageKey, g_profile.packageKeyBytes, archivePath, signature,
                                         signatureBytes, progress, context);
 }
 

@@ -3,13 +3,8 @@
 #include <shellapi.h>
 
 #include "app/texts.h"
-#include "profile_values.h"
 
 namespace {
-
-// The run question holds the product name; a profile's name always fits.
-static_assert(sizeof(PROFILE_PRODUCT_NAME) <= kPathCapacity - 80,
-              "product name too long for the run question");
 
 bool AskYes(const FinishJob& job, const char* question, UINT flags) {
     return MessageBoxA(job.owner, question, job.profile->msgCaption, flags) == IDYES;

@@ -10,6 +10,9 @@
 #define IDD_AGREEMENT        129
 #define IDB_BANNER           176
 
+// The agreement dialog's caption: its template's, and the title the tests find it by.
+#define AGREEMENT_CAPTION    "소프트웨어 사용권 계약"
+
 // Main dialog controls
 #define IDC_STATUS           1000  // one-line status, written by every stage
 #define IDC_PATH             1001  // install folder

@@ -24,7 +24,7 @@ BOOL CAgreementDlg::OnInitDialog() {
     m_bAgreed = false;
 
     HMODULE module = AfxGetApp()->m_hInstance;
-    HRSRC found = FindResourceA(module, g_szContractName, g_szContractType);
+    HRSRC found = FindResourceA(module, g_profile.contractName, g_profile.contractType);
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes) {

@@ -51,8 +51,8 @@ BOOL CSetupDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    SetWindowText(g_szSetupTitle);
-    SetDlgItemText(IDC_BANNER_TEXT, g_szBannerText);
+    SetWindowText(m_run.profile->setupTitle);
+    SetDlgItemText(IDC_BANNER_TEXT, m_run.profile->bannerText);
     m_run.options = ParseAxsOption(AfxGetApp()->m_lpCmdLine);
     GetDefaultInstallDir(m_run.installDir, m_run.profile->defaultSubdir);
     SetDlgItemText(IDC_STATUS, kIdleStatusText);
@@ -68,7 +68,7 @@ void CSetupDlg::OnInstall() {
     if (agreement.DoModal() != IDOK || !agreement.Agreed()) return;
 
     if (!CheckInstallDrive(m_run.installDir, *m_run.profile)) {
-        MessageBox(kCapacityMessage, g_szMsgCaption, MB_OK);
+        MessageBox(kCapacityMessage, m_run.profile->msgCaption, MB_OK);
         return;
     }
     EnableDlgItem(IDC_BROWSE, FALSE);
@@ -85,7 +85,7 @@ void CSetupDlg::OnBrowse() {
 }
 
 LRESULT CSetupDlg::OnSetupBadPath(WPARAM, LPARAM) {
-    MessageBox(kBadPathMessage, g_szMsgCaption, MB_OK);
+    MessageBox(kBadPathMessage, m_run.profile->msgCaption, MB_OK);
     return 1;
 }
 
@@ -156,9 +156,9 @@ LRESULT CSetupDlg::OnSetupFailed(WPARAM wParam, LPARAM lParam) {
     SetDlgItemText(IDC_PERCENT, "");
     ShowWindow(m_hWnd, SW_SHOW);
     if (m_run.flags.userAborted)
-        MessageBox(kAbortedMessage, g_szMsgCaption, MB_OK | MB_ICONINFORMATION);
+        MessageBox(kAbortedMessage, m_run.profile->msgCaption, MB_OK | MB_ICONINFORMATION);
     else
-        MessageBox(kFailedMessage, g_szMsgCaption, MB_OK);
+        MessageBox(kFailedMessage, m_run.profile->msgCaption, MB_OK);
     EnableDlgItem(IDC_BROWSE, TRUE);
     EnableDlgItem(IDC_PATH, TRUE);
     EnableDlgItem(IDC_INSTALL, TRUE);

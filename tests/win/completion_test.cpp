@@ -11,7 +11,6 @@
 
 #include "app/profile.h"
 #include "finish/completion.h"
-#include "profile_values.h"
 #include "tests/win/finish_fixture.h"
 
 namespace {
@@ -89,9 +88,9 @@ class CompletionTest : public FinishScratch {
 protected:
     void SetUp() override {
         FinishScratch::SetUp();
-        product_ = installDir + PROFILE_PRODUCT_EXE;
+        product_ = installDir + g_profile.productExe;
         log_ = installDir + "started.log";
-        const std::string sample = PathBesideTestProgram("sample\\" PROFILE_PRODUCT_EXE);
+        const std::string sample = PathBesideTestProgram((std::string("sample\\") + g_profile.productExe).c_str());
         ASSERT_TRUE(CopyFileA(sample.c_str(), product_.c_str(), FALSE)) << sample;
     }
     // The product runs in the install folder, so the folder can go once the
@@ -136,7 +135,7 @@ TEST_F(CompletionTest, DirectStartsTheProductWithoutArguments) {
     EXPECT_TRUE(Finish(CompletionVariant::kDirect, "http://localhost/", "-not-passed"));
     EXPECT_STREQ(job_.launchPath, product_.c_str());
     EXPECT_EQ(WaitForStartLog(), StartLine(""));
-    EXPECT_EQ(ListFolder(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".lnk"});
+    EXPECT_EQ(ListFolder(desktopDir), std::vector<std::string>{std::string(g_profile.productName) + ".lnk"});
     EXPECT_EQ(EntryValueCount(), 2);
 }
 
@@ -144,7 +143,7 @@ TEST_F(CompletionTest, ExternalPassesTheRunArguments) {
     const char kArgs[] = "-mode demo \"벨모라 b\"";
     EXPECT_TRUE(Finish(CompletionVariant::kExternal, "http://localhost/v", kArgs));
     EXPECT_EQ(WaitForStartLog(), StartLine(kArgs));
-    EXPECT_EQ(ListFolder(desktopDir), std::vector<std::string>{std::string(g_szProductName) + ".url"});
+    EXPECT_EQ(ListFolder(desktopDir), std::vector<std::string>{std::string(g_profile.productName) + ".url"});
     EXPECT_EQ(EntryValueCount(), 2);
 }
 
@@ -177,9 +176,9 @@ TEST_F(CompletionTest, AskingFollowsTheTwoAnswers) {
         EXPECT_TRUE(boxes[0].yesIsDefault && boxes[1].yesIsDefault);
 
         EXPECT_EQ(started, c.started);
-        EXPECT_EQ(PathExists(desktopDir + "\\" + g_szProductName + ".lnk"), c.shortcuts);
+        EXPECT_EQ(PathExists(desktopDir + "\\" + g_profile.productName + ".lnk"), c.shortcuts);
         EXPECT_EQ(EntryValueCount() == 2, c.shortcuts);
-        if (c.started) EXPECT_EQ(WaitForStartLog(), StartLine(PROFILE_LAUNCH_ARGS));
+        if (c.started) EXPECT_EQ(WaitForStartLog(), StartLine(g_profile.launchArgs));
         else EXPECT_FALSE(PathExists(log_));
     }
 }

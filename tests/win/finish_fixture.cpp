@@ -74,7 +74,7 @@ void FinishScratch::SetUp() {
     installDir = root + "벨모라 설치\\";
     desktopDir = root + "Desktop";
     programsDir = root + "Programs";
-    groupDir = programsDir + "\\" + g_szGroupName;
+    groupDir = programsDir + "\\" + g_profile.groupName;
     for (const std::string& folder : {installDir, desktopDir, programsDir})
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
 
@@ -101,7 +101,7 @@ void FinishScratch::TearDown() {
 }
 
 std::string FinishScratch::EntryKey() const {
-    return std::string(kUninstallKeyPath) + "\\" + g_szUninstKeyName;
+    return std::string(kUninstallKeyPath) + "\\" + g_profile.uninstKeyName;
 }
 
 void FinishScratch::ForgetEarlierRun() {

@@ -156,7 +156,7 @@ TEST(PackageSignature, AKeyBlobTheRulesRefuseIsNoKey) {
 TEST(PackageSignature, TheBuiltInKeyIsTheProfiles) {
     EXPECT_EQ(PackageKeyBuiltIn(), PROFILE_PACKAGE_KEY == 1);
     if (PackageKeyBuiltIn()) {
-        EXPECT_NE(KeyBlobModulusBytes(g_abPackageKey, g_nPackageKeyBytes), 0u);
+        EXPECT_NE(KeyBlobModulusBytes(g_profile.packageKey, g_profile.packageKeyBytes), 0u);
         return;
     }
     // A profile without a key (Velmora's) has nothing to check against.

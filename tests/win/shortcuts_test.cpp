@@ -26,7 +26,7 @@ using ShellLinkTest = FinishScratch;
 
 TEST_F(ShellLinkTest, TargetAndWorkingFolderOnly) {
     ASSERT_TRUE(CreateDirectoryA(groupDir.c_str(), nullptr));
-    const std::string path = groupDir + "\\" + Lnk(g_szUninstLinkName);  // Korean folder
+    const std::string path = groupDir + "\\" + Lnk(g_profile.uninstLinkName);  // Korean folder
     const std::string target = installDir + "UNINST.EXE";
     ASSERT_EQ(CreateShellLink(target.c_str(), path.c_str(), installDir.c_str()), S_OK);
 
@@ -91,11 +91,11 @@ TEST_F(UninstallEntryTest, TwoValuesWithTheirTerminators) {
     RegistryValue name = ReadRegistryValue(registryRoot, EntryKey().c_str(), "DisplayName");
     ASSERT_TRUE(name.found);
     EXPECT_EQ(name.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(name.text, g_szUninstKeyName);
-    EXPECT_EQ(name.size, strlen(g_szUninstKeyName) + 1);
+    EXPECT_EQ(name.text, g_profile.uninstKeyName);
+    EXPECT_EQ(name.size, strlen(g_profile.uninstKeyName) + 1);
 
     RegistryValue command = ReadRegistryValue(registryRoot, EntryKey().c_str(), "UninstallString");
-    const std::string expected = installDir + g_szUninstExe;  // a blank, yet no quotation marks
+    const std::string expected = installDir + g_profile.uninstExe;  // a blank, yet no quotation marks
     ASSERT_TRUE(command.found);
     EXPECT_EQ(command.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(command.text, expected);
@@ -115,8 +115,8 @@ TEST_F(UninstallEntryTest, EarlierValuesAreReplaced) {
 
     ASSERT_EQ(RegisterUninstallEntry(g_profile, registryRoot, "C:\\"), ERROR_SUCCESS);
     RegistryValue command = ReadRegistryValue(registryRoot, EntryKey().c_str(), "UninstallString");
-    EXPECT_EQ(command.text, std::string("C:\\") + g_szUninstExe);
-    EXPECT_EQ(command.size, strlen("C:\\") + strlen(g_szUninstExe) + 1);
+    EXPECT_EQ(command.text, std::string("C:\\") + g_profile.uninstExe);
+    EXPECT_EQ(command.size, strlen("C:\\") + strlen(g_profile.uninstExe) + 1);
 }
 
 TEST_F(UninstallEntryTest, MissingUninstallKeyWritesNothing) {
@@ -141,16 +141,16 @@ using ShortcutSetTest = FinishScratch;
 
 TEST_F(ShortcutSetTest, StandardSet) {
     EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
-    EXPECT_EQ(ListFolder(desktopDir), Names{Lnk(g_szProductName)});
-    EXPECT_EQ(ListFolder(groupDir), (Names{Lnk(g_szUninstLinkName), Lnk(g_szProductName)}));
-    const std::string product = installDir + g_szProductExe;
+    EXPECT_EQ(ListFolder(desktopDir), Names{Lnk(g_profile.productName)});
+    EXPECT_EQ(ListFolder(groupDir), (Names{Lnk(g_profile.uninstLinkName), Lnk(g_profile.productName)}));
+    const std::string product = installDir + g_profile.productExe;
     for (const std::string& folder : {desktopDir, groupDir}) {
-        LinkFacts link = ReadShellLink(folder + "\\" + Lnk(g_szProductName));
+        LinkFacts link = ReadShellLink(folder + "\\" + Lnk(g_profile.productName));
         EXPECT_EQ(link.target, product);
         EXPECT_EQ(link.workingDir, installDir);
     }
-    LinkFacts uninstall = ReadShellLink(groupDir + "\\" + Lnk(g_szUninstLinkName));
-    EXPECT_EQ(uninstall.target, installDir + g_szUninstExe);
+    LinkFacts uninstall = ReadShellLink(groupDir + "\\" + Lnk(g_profile.uninstLinkName));
+    EXPECT_EQ(uninstall.target, installDir + g_profile.uninstExe);
     EXPECT_EQ(uninstall.workingDir, installDir);
     EXPECT_EQ(EntryValueCount(), 2);
 }
@@ -158,26 +158,26 @@ TEST_F(ShortcutSetTest, StandardSet) {
 TEST_F(ShortcutSetTest, ExternalSet) {
     const char kUrl[] = "http://localhost/velmora/start";
     EXPECT_TRUE(CreateExternalShortcuts(g_profile, places, kUrl));
-    EXPECT_EQ(ListFolder(desktopDir), Names{Url(g_szProductName)});
-    EXPECT_EQ(ListFolder(groupDir), (Names{Lnk(g_szUninstLinkName), Url(g_szProductName)}));
+    EXPECT_EQ(ListFolder(desktopDir), Names{Url(g_profile.productName)});
+    EXPECT_EQ(ListFolder(groupDir), (Names{Lnk(g_profile.uninstLinkName), Url(g_profile.productName)}));
     for (const std::string& folder : {desktopDir, groupDir}) {
         std::string bytes;
-        ASSERT_TRUE(ReadFileBytes(folder + "\\" + Url(g_szProductName), &bytes));
-        EXPECT_EQ(bytes, UrlFileBytes(kUrl, installDir + g_szProductExe));
+        ASSERT_TRUE(ReadFileBytes(folder + "\\" + Url(g_profile.productName), &bytes));
+        EXPECT_EQ(bytes, UrlFileBytes(kUrl, installDir + g_profile.productExe));
     }
-    EXPECT_EQ(ReadShellLink(groupDir + "\\" + Lnk(g_szUninstLinkName)).target,
-              installDir + g_szUninstExe);
+    EXPECT_EQ(ReadShellLink(groupDir + "\\" + Lnk(g_profile.uninstLinkName)).target,
+              installDir + g_profile.uninstExe);
     EXPECT_EQ(EntryValueCount(), 2);
 }
 
 TEST_F(ShortcutSetTest, ExistingGroupIsReusedAndOverwritten) {
     ASSERT_TRUE(CreateDirectoryA(groupDir.c_str(), nullptr));
-    const std::string productLink = groupDir + "\\" + Lnk(g_szProductName);
+    const std::string productLink = groupDir + "\\" + Lnk(g_profile.productName);
     ASSERT_EQ(CreateShellLink("C:\\old\\old.exe", productLink.c_str(), "C:\\old\\"), S_OK);
     ASSERT_TRUE(WriteFileBytes(groupDir + "\\other.lnk", "kept"));
 
     EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
-    EXPECT_EQ(ReadShellLink(productLink).target, installDir + g_szProductExe);
+    EXPECT_EQ(ReadShellLink(productLink).target, installDir + g_profile.productExe);
     EXPECT_EQ(ReadShellLink(productLink).workingDir, installDir);
     EXPECT_TRUE(PathExists(groupDir + "\\other.lnk"));
     EXPECT_EQ(EntryValueCount(), 2);
@@ -189,9 +189,9 @@ TEST_F(ShortcutSetTest, PathThatDoesNotFitSkipsOnlyThatItem) {
     places.installDir = longDir.c_str();
     EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
     EXPECT_EQ(ListFolder(desktopDir), Names{});
-    EXPECT_EQ(ListFolder(groupDir), Names{Lnk(g_szUninstLinkName)});
-    EXPECT_EQ(ReadShellLink(groupDir + "\\" + Lnk(g_szUninstLinkName)).target,
-              longDir + g_szUninstExe);
+    EXPECT_EQ(ListFolder(groupDir), Names{Lnk(g_profile.uninstLinkName)});
+    EXPECT_EQ(ReadShellLink(groupDir + "\\" + Lnk(g_profile.uninstLinkName)).target,
+              longDir + g_profile.uninstExe);
     EXPECT_EQ(EntryValueCount(), 2);
 }
 
@@ -225,9 +225,9 @@ TEST_F(ShortcutSetTest, StopRules) {
             const bool completed = external ? CreateExternalShortcuts(g_profile, places, "http://localhost/")
                                             : CreateStandardShortcuts(g_profile, places);
             EXPECT_EQ(completed, c.completed);
-            const std::string desktopFile = external ? Url(g_szProductName) : Lnk(g_szProductName);
+            const std::string desktopFile = external ? Url(g_profile.productName) : Lnk(g_profile.productName);
             EXPECT_EQ(PathExists(desktopDir + "\\" + desktopFile), c.desktopLink);
-            EXPECT_EQ(PathExists(groupDir + "\\" + Lnk(g_szUninstLinkName)), c.group);
+            EXPECT_EQ(PathExists(groupDir + "\\" + Lnk(g_profile.uninstLinkName)), c.group);
             EXPECT_EQ(EntryValueCount() == 2, c.entry);
         }
     }
@@ -239,7 +239,7 @@ TEST_F(ShortcutSetTest, StopRules) {
 TEST_F(ShortcutSetTest, FileInPlaceOfTheGroupDoesNotStopTheRun) {
     ASSERT_TRUE(WriteFileBytes(groupDir, "not a folder"));
     EXPECT_TRUE(CreateStandardShortcuts(g_profile, places));
-    EXPECT_TRUE(PathExists(desktopDir + "\\" + Lnk(g_szProductName)));
+    EXPECT_TRUE(PathExists(desktopDir + "\\" + Lnk(g_profile.productName)));
     std::string bytes;
     EXPECT_TRUE(ReadFileBytes(groupDir, &bytes));
     EXPECT_EQ(bytes, "not a folder");

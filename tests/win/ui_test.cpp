@@ -82,7 +82,7 @@ TEST(AgreementDialog, ShowsAtMostItsBufferAndNothingWithoutItsText) {
         HMODULE module = c.module ? LoadLibraryA(PathBesideTestProgram(c.module).c_str())
                                   : GetModuleHandleA(nullptr);
         ASSERT_NE(module, nullptr);
-        HRSRC found = FindResourceA(module, g_szContractName, g_szContractType);
+        HRSRC found = FindResourceA(module, g_profile.contractName, g_profile.contractType);
         ASSERT_EQ(found != nullptr, c.shownBytes > 0);
         const char* bytes = found ? static_cast<const char*>(LockResource(LoadResource(module, found))) : "";
         if (found) {
@@ -116,7 +116,7 @@ TEST(GetDefaultInstallDir, WithoutTheKnownFolderItIsTheSubfolderAlone) {
         SCOPED_TRACE(c.library);
         g_pszKnownFolderLibrary = c.library;
         char installDir[kPathCapacity] = "";
-        GetDefaultInstallDir(installDir, g_szDefaultSubdir);
+        GetDefaultInstallDir(installDir, g_profile.defaultSubdir);
         EXPECT_EQ(std::string(installDir), c.folder);
     }
     g_pszKnownFolderLibrary = "shell32.dll";
