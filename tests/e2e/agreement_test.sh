@@ -30,8 +30,8 @@ expect_eq "the whole agreement text is shown" "$(tr -d '\r' <<<"$text")" "$expec
 # Accept without the tick: reminder with its own caption, dialog stays.
 drv click "$AGREEMENT_TITLE" $IDOK >/dev/null
 if msgbox_of "$AGREEMENT_TITLE"; then
-  expect_eq "reminder caption" "$MSG_CAPTION" "$(program_text kTickReminderCaption)"
-  expect_eq "reminder text" "$MSG_TEXT" "$(program_text kTickReminder)"
+  expect_eq "reminder caption" "$MSG_CAPTION" "$TICK_REMINDER_CAPTION"
+  expect_eq "reminder text" "$MSG_TEXT" "$TICK_REMINDER"
   expect_eq "reminder: OK alone, no icon" "$MSG_KIND" "$BOX_OK"
   drv answer "$AGREEMENT_TITLE" $IDOK >/dev/null
 else

@@ -10,7 +10,6 @@ mkdir -p "$offline"
 cp "$SETUP_EXE" "$offline/velmora_setup.exe"
 cp "${OFFLINE_SENSAPI:?}" "$offline/sensapi.dll" || { fail "no stand-in sensapi.dll"; finish; }
 
-NO_NETWORK_TEXT=$(program_text kNoNetworkMessage)
 WINEDLLOVERRIDES="$WINE_ENV_DLLOVERRIDES;sensapi=n" SETUP_EXE=$offline/velmora_setup.exe \
   setup_start "/axs:L $FAULT_URL A" || { fail "offline setup did not start"; finish; }
 install_into "$E2E_DIR" || fail "offline: install not started"

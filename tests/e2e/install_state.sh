@@ -1,21 +1,21 @@
 # shellcheck shell=bash
 # What an install of the profile's sample product leaves behind, for the scenarios that install
-# or remove it. Source after lib.sh (needs profile_text, drive_c and a Wine environment).
+# or remove it. Source after lib.sh (needs the profile values, drive_c and a Wine environment).
 # shellcheck disable=SC2034  # the names are for the scenario scripts
 
-PRODUCT_NAME=$(profile_text PROFILE_PRODUCT_NAME)
-PRODUCT_EXE=$(profile_text PROFILE_PRODUCT_EXE)
-UNINST_EXE=$(profile_text PROFILE_UNINST_EXE)
-HELP_EXE=$(profile_text PROFILE_HELP_EXE)
-GROUP_NAME=$(profile_text PROFILE_GROUP_NAME)
+PRODUCT_NAME=$PROFILE_PRODUCT_NAME
+PRODUCT_EXE=$PROFILE_PRODUCT_EXE
+UNINST_EXE=$PROFILE_UNINST_EXE
+HELP_EXE=$PROFILE_HELP_EXE
+GROUP_NAME=$PROFILE_GROUP_NAME
 PRODUCT_LINK="$PRODUCT_NAME.lnk"
 PRODUCT_URL_FILE="$PRODUCT_NAME.url"
-HELP_LINK="$(profile_text PROFILE_HELP_LINK_NAME).lnk"
-UNINST_TITLE=$(profile_text PROFILE_UNINST_LINK_NAME)  # also the uninstaller's question box
+HELP_LINK="$PROFILE_HELP_LINK_NAME.lnk"
+UNINST_TITLE=$PROFILE_UNINST_LINK_NAME  # also the uninstaller's question box
 UNINST_LINK="$UNINST_TITLE.lnk"
 PRODUCT_WINDOW=$PRODUCT_NAME
-LAUNCH_ARGS=$(profile_text PROFILE_LAUNCH_ARGS)
-ENTRY_KEY="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$(profile_text PROFILE_UNINST_KEY_NAME)"
+LAUNCH_ARGS=$PROFILE_LAUNCH_ARGS
+ENTRY_KEY="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$PROFILE_UNINST_KEY_NAME"
 
 # The prefix's user folder (Linux path), where the desktop and the Start menu live.
 user_dir() {

@@ -12,7 +12,7 @@ expect_eq "percent keeps its template text" "$(drv text "$SETUP_TITLE" $IDC_PERC
 expect_eq "default folder" "$(drv text "$SETUP_TITLE" $IDC_PATH)" 'C:\users\root\AppData\Local\Velmora'
 banner=$(drv text "$SETUP_TITLE" $IDC_BANNER_TEXT)
 expect_eq "banner starts with the title" "${banner%%$'\n'*}" "$SETUP_TITLE "
-expect_eq "marker text" "$(drv text "$SETUP_TITLE" $IDC_MARKER)" "$(profile_text PROFILE_INSTANCE_MARKER)"
+expect_eq "marker text" "$(drv text "$SETUP_TITLE" $IDC_MARKER)" "$PROFILE_INSTANCE_MARKER"
 expect_eq "marker hidden and disabled" "$(drv state "$SETUP_TITLE" $IDC_MARKER | cut -d' ' -f1-2)" \
   "visible=0 enabled=0"
 expect_eq "Install is the default button with the focus" \

@@ -10,7 +10,7 @@ set -uo pipefail
 media="$(drive_c)/tk_media"  # the setup's folder; velmora_setup.exe keeps the name rule
 win_dir='C:\Testkit Data\'
 dir="$(drive_c)/Testkit Data"
-data_bytes=$(sed -n 's/^#define PROFILE_DATA_BYTES  *\([0-9]*\).*/\1/p' "$PROFILE_VALUES")
+data_bytes=$PROFILE_DATA_BYTES
 release=$E2E_STATE/data-release
 writer=
 cleanup() {

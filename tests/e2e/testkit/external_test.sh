@@ -13,7 +13,7 @@ trap 'testkit_cleanup "$dir"' EXIT
 forget_install "$dir"
 serve_package || { fail "package server did not start"; finish; }
 
-archive=$(profile_text PROFILE_ARCHIVE_NAME)
+archive=$PROFILE_ARCHIVE_NAME
 # Separate words: Wine would quote a single one, and the quotes would reach the arguments.
 setup_start "/axs:$link" "http://127.0.0.1/update/$archive" -a -b || { fail "setup did not start"; finish; }
 install_into "$win_dir" || fail "Install and agreement"

@@ -10,7 +10,7 @@ set -uo pipefail
 
 win_dir='C:\Testkit Signed\'
 dir="$(drive_c)/Testkit Signed"
-archive=$(profile_text PROFILE_ARCHIVE_NAME)
+archive=$PROFILE_ARCHIVE_NAME
 package=$BUILD_DIR/package/update/$archive
 www=$E2E_STATE/signature-www
 served=$www/update/$archive
@@ -83,7 +83,7 @@ answer_question "signed: shortcut question" "$SHORTCUT_QUESTION" "$BOX_YES_NO_QU
 expect_setup_ended "signed"
 expect_eq "signed: the package's files" "$(listing "$dir")" "$(bars "${PACKAGE_FILES[@]}")"
 # The hashing's percentage follows the status (one block: the package is below 1 MiB).
-if verifying=$(recorded_line $IDC_STATUS "$(profile_text PROFILE_VERIFYING_STATUS)" "$from"); then
+if verifying=$(recorded_line $IDC_STATUS "$PROFILE_VERIFYING_STATUS" "$from"); then
   expect_eq "signed: the percentage while verifying" \
     "$(recorded_texts $IDC_PERCENT "$verifying" | head -n 2 | paste -sd '|')" "|100%"
 else

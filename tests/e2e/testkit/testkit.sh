@@ -9,15 +9,13 @@
 # shellcheck source=tests/e2e/install_state.sh
 . "$(dirname "${BASH_SOURCE[0]}")/../install_state.sh"
 
-COMPLETE_STATUS=$(program_text kCompleteStatus)
-SHORTCUT_QUESTION=$(program_text kShortcutQuestion)
 RUN_QUESTION="설치를 성공적으로 마쳤습니다.\\n\\n${PRODUCT_NAME}을(를) 지금 실행하겠습니까?"
 
 # serve_package: nginx serves this build's package at http://127.0.0.1/update/, where the
 # profile's host finds it.
 serve_package() {
   local root=${BUILD_DIR:?}/package
-  [ -f "$root/update/$(profile_text PROFILE_ARCHIVE_NAME)" ] || { echo "no package in $root" >&2; return 1; }
+  [ -f "$root/update/$PROFILE_ARCHIVE_NAME" ] || { echo "no package in $root" >&2; return 1; }
   nginx_start "$root"
 }
 
@@ -71,7 +69,7 @@ listing() {
 group_listing() { listing "$(group_dir)"; }
 
 # The package's entries: what the extraction puts into the install folder.
-mapfile -t PACKAGE_FILES < <(unzip -Z1 "${BUILD_DIR:?}/package/update/$(profile_text PROFILE_ARCHIVE_NAME)")
+mapfile -t PACKAGE_FILES < <(unzip -Z1 "${BUILD_DIR:?}/package/update/$PROFILE_ARCHIVE_NAME")
 
 # expect_started WHAT DIR_WIN DIR ARGS: the product was started once, from DIR_WIN (its Linux
 # path DIR), with ARGS; its window is then closed.
