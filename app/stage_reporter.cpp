@@ -16,7 +16,7 @@ int StageReporter::ShowMessage(const char* text, UINT flags) const {
 
 void StageReporter::Finish(const StageResult& result) const {
     if (result.ok()) {
-        PostMessageA(dialog_, NextStageMessage(result.stage), 0, 0);
+        PostMessageA(dialog_, doneMessage_, 0, 0);
         return;
     }
     uint32_t packed = 0;
@@ -28,16 +28,6 @@ void StageReporter::Finish(const StageResult& result) const {
 StageResult StageFailedWithLastError(Stage stage, StageCode code) {
     DWORD error = GetLastError();
     return StageFailed(stage, code, SystemErrorKind(error), static_cast<int32_t>(error));
-}
-
-UINT NextStageMessage(Stage stage) {
-    switch (stage) {
-        case Stage::kStart: return WM_SETUP_START;
-        case Stage::kDownload: return WM_SETUP_DOWNLOADED;
-        case Stage::kExtract: return WM_SETUP_EXTRACTED;
-        case Stage::kDataCopy: return WM_SETUP_COMPLETE;
-    }
-    return WM_SETUP_FAILED;
 }
 
 StageResult StageResultOfMessage(WPARAM wParam, LPARAM lParam) {

@@ -10,7 +10,8 @@
 class StageReporter {
 public:
     StageReporter() = default;
-    explicit StageReporter(HWND dialog) : dialog_(dialog) {}
+    // Reports to |dialog|; a stage that succeeds ends with |doneMessage|.
+    StageReporter(HWND dialog, UINT doneMessage) : dialog_(dialog), doneMessage_(doneMessage) {}
 
     // The status line (IDC_STATUS) and the percentage field (IDC_PERCENT). SetDlgItemTextA:
     // returns once the dialog's thread has taken the text.
@@ -21,14 +22,15 @@ public:
     // Returns the answer.
     int ShowMessage(const char* text, UINT flags) const;
 
-    // Ends the stage: posts the stage's own next message when |result| is a success, else
-    // WM_SETUP_FAILED with the result in its parameters.
+    // Ends the stage: posts the done message when |result| is a success, else WM_SETUP_FAILED
+    // with the result in its parameters.
     void Finish(const StageResult& result) const;
 
     HWND dialog() const { return dialog_; }
 
 private:
     HWND dialog_ = nullptr;
+    UINT doneMessage_ = 0;
 };
 
 // How the stages show their message boxes: MessageBoxA. Tests put their own answerer here.
@@ -37,9 +39,6 @@ extern StageMessageBoxFn g_pfnStageMessageBox;
 
 // A failure of |stage| with the reason GetLastError gives now (WinInet's codes told apart).
 StageResult StageFailedWithLastError(Stage stage, StageCode code);
-
-// The message that starts the next stage after |stage| succeeded.
-UINT NextStageMessage(Stage stage);
 
 // The result a WM_SETUP_FAILED carries in its parameters.
 StageResult StageResultOfMessage(WPARAM wParam, LPARAM lParam);

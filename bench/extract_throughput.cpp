@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "app/messages.h"
 #include "install/extract_worker.h"
 #include "res/resource.h"
 
@@ -47,7 +48,11 @@ int main(int argc, char** argv) {
     HWND window = MakeWindow();
     RunFlags flags = {1, 0};
     CopyProgress progress = {"", 0, 0, 0, "", 1, 0};
-    ExtractJob job = {argv[1], argv[2], &progress, &flags, StageReporter(window)};
+    ExtractJob job = {.archivePath = argv[1],
+                      .installDir = argv[2],
+                      .progress = &progress,
+                      .flags = &flags,
+                      .reporter = StageReporter(window, WM_SETUP_EXTRACTED)};
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);

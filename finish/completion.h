@@ -16,7 +16,7 @@ struct FinishJob {
     bool externalMode;              // started with "/axs:"
     const char* linkUrl;            // "/axs:" URL for Internet shortcuts
     const char* runArgs;            // "/axs:" arguments for the program
-    char launchPath[kPathCapacity]; // set to the program's path just before it is started
+    char launchPath[kPathCapacity] = "";  // set to the program's path just before it is started
 };
 
 // Makes the shortcuts and the uninstall entry as the variant says (direct: standard set;

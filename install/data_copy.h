@@ -20,8 +20,8 @@ struct DataCopyJob {
     CopyProgress* progress;  // the run's scale: the files queue behind the archive's
     RunFlags* flags;         // the cancel protocol
     StageReporter reporter;
-    char sourceDir[kPathCapacity];       // "<setup folder>\data\", named by StartDataCopy
-    char destinationDir[kPathCapacity];  // the install folder, copied by StartDataCopy
+    char sourceDir[kPathCapacity] = "";       // "<setup folder>\data\", named by StartDataCopy
+    char destinationDir[kPathCapacity] = "";  // the install folder, copied by StartDataCopy
 };
 
 // Without a data folder posts WM_SETUP_COMPLETE at once and touches nothing else. Otherwise

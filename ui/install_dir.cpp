@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/messages.h"
 #include "app/texts.h"
 #include "fw/path_text.h"
 #include "fw/proc_address.h"
@@ -118,13 +117,9 @@ bool ValidateInstallDir(HWND dialog, char* installDir) {
     // Read more than fits, so a longer text is rejected instead of being cut.
     char text[2 * kPathCapacity];
     GetDlgItemTextA(dialog, IDC_PATH, text, sizeof text);
-    bool fits = strlen(text) < kPathCapacity;
-    if (fits) strcpy(installDir, text);
-    if (!fits || !NormaliseInstallDir(installDir, kPathCapacity)) {
-        PostMessageA(dialog, WM_SETUP_BADPATH, 0, 0);
-        return false;
-    }
-    return true;
+    if (strlen(text) >= kPathCapacity) return false;
+    strcpy(installDir, text);
+    return NormaliseInstallDir(installDir, kPathCapacity);
 }
 
 int CheckInstallDrive(const char* installDir, const ProductProfile& profile) {

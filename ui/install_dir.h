@@ -18,8 +18,8 @@ void GetDefaultInstallDir(char* installDir, const char* defaultSubdir);
 // "shell32.dll". Tests name another to see the fallbacks.
 extern const char* g_pszKnownFolderLibrary;
 
-// Reads IDC_PATH of |dialog| into |installDir| and normalises it in place. On rejection posts
-// WM_SETUP_BADPATH to |dialog| and returns false.
+// Reads IDC_PATH of |dialog| into |installDir| and normalises it in place. False when the text
+// is rejected (the dialog then shows the bad-path message); |installDir| keeps what was read.
 bool ValidateInstallDir(HWND dialog, char* installDir);
 
 // 1 when the drive of |installDir| takes a test file in its root and has room for |profile|'s

@@ -30,15 +30,14 @@ void RunSetupDialog() {
 BEGIN_MESSAGE_MAP(CSetupDlg)
     ON_COMMAND_MESSAGE(WM_PAINT, OnPaint)
     ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
-    ON_BN_CLICKED(IDC_INSTALL, OnInstall)
     ON_BN_CLICKED(IDC_BROWSE, OnBrowse)
     ON_COMMAND_MESSAGE(WM_DESTROY, OnDestroy)
+    ON_BN_CLICKED(IDC_INSTALL, OnInstall)
+    ON_MESSAGE(WM_SETUP_START, OnSetupStart)
+    ON_MESSAGE(WM_SETUP_DOWNLOADED, OnSetupDownloaded)
+    ON_MESSAGE(WM_SETUP_EXTRACTED, OnSetupExtracted)
     ON_MESSAGE(WM_SETUP_COMPLETE, OnSetupComplete)
     ON_MESSAGE(WM_SETUP_FAILED, OnSetupFailed)
-    ON_MESSAGE(WM_SETUP_BADPATH, OnSetupBadPath)
-    ON_MESSAGE(WM_SETUP_START, OnSetupStart)
-    ON_MESSAGE(WM_SETUP_EXTRACTED, OnSetupExtracted)
-    ON_MESSAGE(WM_SETUP_DOWNLOADED, OnSetupDownloaded)
 END_MESSAGE_MAP()
 
 CSetupDlg::CSetupDlg(HWND parent) : CDialog(IDD_SETUP_DIALOG, parent) {
@@ -60,33 +59,11 @@ BOOL CSetupDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CSetupDlg::OnInstall() {
-    if (!ValidateInstallDir(m_hWnd, m_run.installDir)) return;  // it posted WM_SETUP_BADPATH
-
-    CAgreementDlg agreement(m_hWnd);
-    // Asked again at every press, also after an accepted one that was followed by a failure.
-    if (agreement.DoModal() != IDOK || !agreement.Agreed()) return;
-
-    if (!CheckInstallDrive(m_run.installDir, *m_run.profile)) {
-        MessageBox(kCapacityMessage, m_run.profile->msgCaption, MB_OK);
-        return;
-    }
-    EnableDlgItem(IDC_BROWSE, FALSE);
-    EnableDlgItem(IDC_PATH, FALSE);
-    UpdateWindow(m_hWnd);
-    PostMessageA(m_hWnd, WM_SETUP_START, 0, 0);
-}
-
 void CSetupDlg::OnBrowse() {
     char picked[kPathCapacity];
     // Opens on the last submitted folder, not on unsubmitted edits.
     if (BrowseForInstallDir(m_hWnd, m_run.installDir, m_run.profile->defaultSubdir, picked))
         SetDlgItemText(IDC_PATH, picked);
-}
-
-LRESULT CSetupDlg::OnSetupBadPath(WPARAM, LPARAM) {
-    MessageBox(kBadPathMessage, m_run.profile->msgCaption, MB_OK);
-    return 1;
 }
 
 void CSetupDlg::OnCancel() {
@@ -95,6 +72,32 @@ void CSetupDlg::OnCancel() {
         return;
     }
     EndDialog(IDOK);
+}
+
+void CSetupDlg::OnDestroy() {
+    m_run.archive.Delete();  // however the dialog ends, the downloaded archive goes with it
+}
+
+// ---- The run, in order ------------------------------------------------------------------------
+
+// Install: the folder, the agreement (asked at every press, also after a run that failed) and
+// the drive, on this thread; then the run starts.
+void CSetupDlg::OnInstall() {
+    const char* caption = m_run.profile->msgCaption;
+    if (!ValidateInstallDir(m_hWnd, m_run.installDir)) {
+        MessageBox(kBadPathMessage, caption, MB_OK);
+        return;
+    }
+    CAgreementDlg agreement(m_hWnd);
+    if (agreement.DoModal() != IDOK || !agreement.Agreed()) return;
+    if (!CheckInstallDrive(m_run.installDir, *m_run.profile)) {
+        MessageBox(kCapacityMessage, caption, MB_OK);
+        return;
+    }
+    EnableDlgItem(IDC_BROWSE, FALSE);
+    EnableDlgItem(IDC_PATH, FALSE);
+    UpdateWindow(m_hWnd);
+    PostMessageA(m_hWnd, WM_SETUP_START, 0, 0);
 }
 
 // The start of a run: the setup's own name and the temporary archive's. False when the run
@@ -108,57 +111,82 @@ bool CSetupDlg::StartRun() {
     else if (!m_run.archive.Name(m_run.profile->tempArchiveName))
         refusal = StageCode::kTempArchive;
     if (refusal == StageCode::kOk) return true;
-    Reporter().Finish(StageFailed(Stage::kStart, refusal));
+    Reporter(0).Finish(StageFailed(Stage::kStart, refusal));
     return false;
 }
 
+// Download, ending with WM_SETUP_DOWNLOADED.
 LRESULT CSetupDlg::OnSetupStart(WPARAM, LPARAM) {
     SetDlgItemText(IDC_PATH, m_run.installDir);
     ResetRunProgress(&m_run.progress);
     EnableDlgItem(IDC_INSTALL, FALSE);
     if (!StartRun()) return 1;
-    m_run.download = {m_run.profile, m_run.options.externalMode, m_run.options.downloadUrl,
-                      &m_run.archive, &m_run.flags, Reporter()};
+    m_run.download = {
+        .profile = m_run.profile,
+        .externalMode = m_run.options.externalMode,
+        .packageUrl = m_run.options.downloadUrl,
+        .archive = &m_run.archive,
+        .flags = &m_run.flags,
+        .reporter = Reporter(WM_SETUP_DOWNLOADED),
+    };
     StartDownload(&m_run.download);
     return 1;
 }
 
+// Extraction, ending with WM_SETUP_EXTRACTED.
 LRESULT CSetupDlg::OnSetupDownloaded(WPARAM, LPARAM) {
-    m_run.extract = {m_run.archive.path(), m_run.installDir, &m_run.progress, &m_run.flags, Reporter()};
+    m_run.extract = {
+        .archivePath = m_run.archive.path(),
+        .installDir = m_run.installDir,
+        .progress = &m_run.progress,
+        .flags = &m_run.flags,
+        .reporter = Reporter(WM_SETUP_EXTRACTED),
+    };
     StartExtraction(&m_run.extract);
     return 1;
 }
 
+// The data folder, when the profile has one, ending with WM_SETUP_COMPLETE.
 LRESULT CSetupDlg::OnSetupExtracted(WPARAM, LPARAM) {
-    m_run.dataCopy = {};
-    m_run.dataCopy.installDir = m_run.installDir;
-    m_run.dataCopy.dataBytes = m_run.profile->dataBytes;
-    m_run.dataCopy.progress = &m_run.progress;
-    m_run.dataCopy.flags = &m_run.flags;
-    m_run.dataCopy.reporter = Reporter();
+    m_run.dataCopy = {
+        .installDir = m_run.installDir,
+        .dataBytes = m_run.profile->dataBytes,
+        .progress = &m_run.progress,
+        .flags = &m_run.flags,
+        .reporter = Reporter(WM_SETUP_COMPLETE),
+    };
     StartDataCopy(&m_run.dataCopy);
     return 1;
 }
 
+// The end of a successful run: shortcuts, uninstall entry, the product started.
 LRESULT CSetupDlg::OnSetupComplete(WPARAM, LPARAM) {
     SetDlgItemText(IDC_STATUS, kCompleteStatus);
     SpecialFolderPaths paths;
-    FinishJob job = {m_hWnd, m_run.profile, CurrentUserPlaces(m_hWnd, m_run.installDir, &paths),
-                     m_run.options.externalMode, m_run.options.linkUrl, m_run.options.runArgs, ""};
+    FinishJob job = {
+        .owner = m_hWnd,
+        .profile = m_run.profile,
+        .places = CurrentUserPlaces(m_hWnd, m_run.installDir, &paths),
+        .externalMode = m_run.options.externalMode,
+        .linkUrl = m_run.options.linkUrl,
+        .runArgs = m_run.options.runArgs,
+    };
     FinishInstall(&job);
     EndDialog(IDOK);
     return 1;
 }
 
+// Any stage that failed: the message, and the dialog idle again for another press of Install.
 LRESULT CSetupDlg::OnSetupFailed(WPARAM wParam, LPARAM lParam) {
     WriteFailureLine(StageResultOfMessage(wParam, lParam));
     SetDlgItemText(IDC_STATUS, kIdleStatusText);
     SetDlgItemText(IDC_PERCENT, "");
     ShowWindow(m_hWnd, SW_SHOW);
+    const char* caption = m_run.profile->msgCaption;
     if (m_run.flags.userAborted)
-        MessageBox(kAbortedMessage, m_run.profile->msgCaption, MB_OK | MB_ICONINFORMATION);
+        MessageBox(kAbortedMessage, caption, MB_OK | MB_ICONINFORMATION);
     else
-        MessageBox(kFailedMessage, m_run.profile->msgCaption, MB_OK);
+        MessageBox(kFailedMessage, caption, MB_OK);
     EnableDlgItem(IDC_BROWSE, TRUE);
     EnableDlgItem(IDC_PATH, TRUE);
     EnableDlgItem(IDC_INSTALL, TRUE);
@@ -167,9 +195,7 @@ LRESULT CSetupDlg::OnSetupFailed(WPARAM wParam, LPARAM lParam) {
     return 1;
 }
 
-void CSetupDlg::OnDestroy() {
-    m_run.archive.Delete();  // however the dialog ends, the downloaded archive goes with it
-}
+// ---- Painting ---------------------------------------------------------------------------------
 
 void CSetupDlg::OnPaint() {
     if (!IsIconic(m_hWnd)) {

@@ -1,7 +1,8 @@
 // The main setup dialog: the program's only main window. It owns the install run and its
-// sequence: Install runs the checks on this thread and posts WM_SETUP_START; each stage then
-// runs on a worker and posts the message that starts the next one, or WM_SETUP_FAILED. Every
-// handler of the run is here; the stages get their jobs from it.
+// order, which reads top to bottom in ui/setup_dlg.cpp: Install runs the checks on this thread
+// and posts WM_SETUP_START; each stage then runs on a worker and ends with the message that
+// starts the next one, or WM_SETUP_FAILED. Every handler of the run is here; the stages get
+// their jobs from it.
 #pragma once
 
 #include "fw/dialog.h"
@@ -18,21 +19,23 @@ protected:
 
     void OnPaint();
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
-    void OnInstall();
     void OnBrowse();
     void OnDestroy();
+
+    // The run, one handler per stage end, in order.
+    void OnInstall();
+    LRESULT OnSetupStart(WPARAM, LPARAM);
+    LRESULT OnSetupDownloaded(WPARAM, LPARAM);
+    LRESULT OnSetupExtracted(WPARAM, LPARAM);
     LRESULT OnSetupComplete(WPARAM, LPARAM);
     LRESULT OnSetupFailed(WPARAM, LPARAM);
-    LRESULT OnSetupBadPath(WPARAM, LPARAM);
-    LRESULT OnSetupStart(WPARAM, LPARAM);
-    LRESULT OnSetupExtracted(WPARAM, LPARAM);
-    LRESULT OnSetupDownloaded(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
 private:
     bool StartRun();
-    StageReporter Reporter() const { return StageReporter(m_hWnd); }
+    // What a stage reports through; it ends with |doneMessage| when it succeeds.
+    StageReporter Reporter(UINT doneMessage) const { return StageReporter(m_hWnd, doneMessage); }
 
     HICON m_hIcon;  // shared resource icon: never destroyed
     RunState m_run;

@@ -122,7 +122,12 @@ protected:
     bool Finish(CompletionVariant variant, const char* linkUrl, const char* runArgs) {
         profile_ = g_profile;
         if (variant != CompletionVariant::kDirect) profile_.archiveName = "velmora.zip";
-        job_ = {nullptr, &profile_, places, variant == CompletionVariant::kExternal, linkUrl, runArgs, ""};
+        job_ = {.owner = nullptr,
+                .profile = &profile_,
+                .places = places,
+                .externalMode = variant == CompletionVariant::kExternal,
+                .linkUrl = linkUrl,
+                .runArgs = runArgs};
         return FinishInstall(&job_);
     }
 

@@ -25,7 +25,11 @@ protected:
 
     // The job of a data folder at |source| copied into |destination|.
     DataCopyJob Job(const std::string& source, const std::string& destination) {
-        DataCopyJob job = {destination.c_str(), 1, &run_.progress, &run_.flags, window_.reporter(), "", ""};
+        DataCopyJob job = {.installDir = destination.c_str(),
+                           .dataBytes = 1,
+                           .progress = &run_.progress,
+                           .flags = &run_.flags,
+                           .reporter = window_.reporter(WM_SETUP_COMPLETE)};
         strcpy(job.sourceDir, source.c_str());
         strcpy(job.destinationDir, destination.c_str());
         return job;
@@ -41,7 +45,7 @@ protected:
     std::vector<UINT> RunCopy() { return RunCopyInto(destination_); }
     std::vector<UINT> RunCopyInto(const std::string& destination) {
         DataCopyJob job = Job(source_, destination);
-        window_.RunStage([&job] { return CopyDataFolder(job); });
+        window_.RunStage([&job] { return CopyDataFolder(job); }, WM_SETUP_COMPLETE);
         return window_.messages;
     }
 
@@ -125,7 +129,7 @@ bool CopyAgainstALeavingPipe(StageWindow* window, const DataCopyJob& job, const 
     HANDLE server = CreateNamedPipeA(pipeName, access, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, nullptr);
     if (server == INVALID_HANDLE_VALUE) return false;
     HANDLE farEnd = CreateThread(nullptr, 0, ConnectAndLeave, server, 0, nullptr);
-    window->RunStage([&] { return CopyDataFile(job, source.c_str(), destination.c_str()); });
+    window->RunStage([&] { return CopyDataFile(job, source.c_str(), destination.c_str()); }, WM_SETUP_COMPLETE);
     WaitForSingleObject(farEnd, INFINITE);
     DWORD connected = 0;
     GetExitCodeThread(farEnd, &connected);
@@ -242,7 +246,11 @@ TEST(DataCopyStage, FollowsTheProfile) {
         TestRun run;
         run.flags.running = 0;
         StageWindow window;
-        DataCopyJob job = {scratch.path().c_str(), dataBytes, &run.progress, &run.flags, window.reporter(), "", ""};
+        DataCopyJob job = {.installDir = scratch.path().c_str(),
+                           .dataBytes = dataBytes,
+                           .progress = &run.progress,
+                           .flags = &run.flags,
+                           .reporter = window.reporter(WM_SETUP_COMPLETE)};
         StartDataCopy(&job);
         ASSERT_TRUE(window.WaitForStageMessage(10000));
         Sleep(50);

@@ -25,7 +25,11 @@ protected:
     void SetUp() override { ASSERT_TRUE(CreateDirectoryA(install_.c_str(), nullptr)); }
 
     ExtractJob Job() {
-        return {archive_.c_str(), install_.c_str(), &run_.progress, &run_.flags, window_.reporter()};
+        return {.archivePath = archive_.c_str(),
+                .installDir = install_.c_str(),
+                .progress = &run_.progress,
+                .flags = &run_.flags,
+                .reporter = window_.reporter(WM_SETUP_EXTRACTED)};
     }
 
     // Writes the archive, runs the stage on a worker as the dialog would and returns the
@@ -34,7 +38,7 @@ protected:
     std::vector<UINT> RunBytes(const std::string& bytes) {
         EXPECT_TRUE(WriteFileBytes(archive_, bytes));
         ExtractJob job = Job();
-        window_.RunStage([&job] { return ExtractArchive(job); });
+        window_.RunStage([&job] { return ExtractArchive(job); }, WM_SETUP_EXTRACTED);
         return window_.messages;
     }
 
@@ -279,7 +283,7 @@ TEST_F(Extraction, CancelAnsweredNoGoesOn) {
     EXPECT_EQ(Run({{"a.bin", data}, {"b.bin", data}}), kExtracted);
     ASSERT_EQ(answers.asked().size(), 1u);
     const AskedQuestion& q = answers.asked()[0];
-    EXPECT_EQ(q.owner, window_.reporter().dialog());
+    EXPECT_EQ(q.owner, window_.reporter(WM_SETUP_EXTRACTED).dialog());
     EXPECT_EQ(q.text, "설치를 중단하겠습니까?");
     EXPECT_EQ(q.caption, "설치");
     EXPECT_EQ(q.flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));  // no icon

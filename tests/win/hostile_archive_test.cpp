@@ -59,8 +59,12 @@ protected:
         window_.failures.clear();
         window_.percentTexts.clear();
         EXPECT_TRUE(WriteFileBytes(archive_, bytes));
-        ExtractJob job = {archive_.c_str(), install_.c_str(), &run_.progress, &run_.flags, window_.reporter()};
-        window_.RunStage([&job] { return ExtractArchive(job); });
+        ExtractJob job = {.archivePath = archive_.c_str(),
+                          .installDir = install_.c_str(),
+                          .progress = &run_.progress,
+                          .flags = &run_.flags,
+                          .reporter = window_.reporter(WM_SETUP_EXTRACTED)};
+        window_.RunStage([&job] { return ExtractArchive(job); }, WM_SETUP_EXTRACTED);
         return window_.messages;
     }
 

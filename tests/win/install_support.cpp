@@ -184,19 +184,19 @@ namespace {
 // A stage's work on the worker thread, ended as a stage ends it.
 struct StageCall {
     const std::function<StageResult()>* stage;
-    HWND window;
+    StageReporter reporter;
 };
 
 DWORD WINAPI RunStageCall(LPVOID param) {
     const StageCall* call = static_cast<const StageCall*>(param);
-    StageReporter(call->window).Finish((*call->stage)());
+    call->reporter.Finish((*call->stage)());
     return 0;
 }
 
 }  // namespace
 
-void StageWindow::RunStage(const std::function<StageResult()>& stage) {
-    StageCall call = {&stage, window_};
+void StageWindow::RunStage(const std::function<StageResult()>& stage, UINT doneMessage) {
+    StageCall call = {&stage, reporter(doneMessage)};
     RunWorker(RunStageCall, &call);
 }
 
@@ -235,7 +235,7 @@ void StageWindow::Drain() {
 
 LRESULT CALLBACK StageWindow::MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<StageWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self && message >= WM_SETUP_COMPLETE && message <= WM_SETUP_DOWNLOADED) {
+    if (self && message >= WM_SETUP_FIRST && message <= WM_SETUP_LAST) {
         self->messages.push_back(message);
         if (message == WM_SETUP_FAILED) self->failures.push_back(StageResultOfMessage(wParam, lParam));
         return 0;

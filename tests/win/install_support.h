@@ -73,11 +73,11 @@ public:
     void RunWorker(LPTHREAD_START_ROUTINE worker, void* param);
 
     // RunWorker for a stage's work: |stage| runs on the worker thread and its result ends the
-    // stage as the stage would (the next stage's message, or WM_SETUP_FAILED).
-    void RunStage(const std::function<StageResult()>& stage);
+    // stage as the stage would (|doneMessage|, or WM_SETUP_FAILED).
+    void RunStage(const std::function<StageResult()>& stage, UINT doneMessage);
 
-    // What the stages under test report through.
-    StageReporter reporter() const { return StageReporter(window_); }
+    // What the stages under test report through; a stage that succeeds ends with |doneMessage|.
+    StageReporter reporter(UINT doneMessage = 0) const { return StageReporter(window_, doneMessage); }
 
     // Answers messages until a WM_SETUP_... message arrives or |timeoutMs|
     // passes: for stages started the dialog's way, on a thread nobody joins.
