@@ -38,6 +38,13 @@ elseif(SETUP_PACKAGE_KEY)
 elseif(EXISTS "${PROFILE_DIR}/package_key.pub")
     set(PACKAGE_KEY_FILE "${PROFILE_DIR}/package_key.pub")
 endif()
+# The choice is made here, at configure time: a key copied into the profile (or removed) after
+# configuring must configure again, or the build would go on without it and check nothing. A
+# folder's time changes when a file appears in it or goes; the key file's when it is rewritten.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PROFILE_DIR}")
+if(PACKAGE_KEY_FILE)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PACKAGE_KEY_FILE}")
+endif()
 if(PACKAGE_KEY_FILE)
     set(PACKAGE_KEY_PRESENT 1)
     message(STATUS "Packages must be signed: key ${PACKAGE_KEY_FILE}")

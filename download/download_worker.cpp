@@ -140,7 +140,7 @@ StageResult FetchRest(Transfer* t) {
     CString headers = t->request.Header(HTTP_QUERY_RAW_HEADERS_CRLF);
     CString etag = t->request.Header(HTTP_QUERY_ETAG);
     CString lastModified = t->request.Header(HTTP_QUERY_LAST_MODIFIED);
-    ResumePoint point = {t->onDisk, t->length, {t->etag, t->lastModified}, t->job.profile->packageKeyBytes > 0};
+    ResumePoint point = {t->onDisk, t->length, {t->etag, t->lastModified}};
     RangedResponse response = {t->request.Status(), range, length, headers, {etag, lastModified}};
     int32_t newLength = 0;
     switch (JudgeRangedResponse(point, response, &newLength)) {
@@ -184,10 +184,11 @@ StageResult FetchPackage(Transfer* t) {
     return result;
 }
 
-// The signature's bytes, fetched as the package was, from "<package object>.sig".
+// The signature's bytes, fetched as the package was, from the package's path with ".sig"
+// added before its query.
 StageResult FetchSignature(Transfer* t, uint8_t* signature, size_t* signatureBytes) {
     PackageLocation location = t->location;
-    if (!BoundedText(location.object, sizeof location.object).Add(t->location.object).Add(".sig").Fits())
+    if (!ComposeSignatureObject(t->location.object, location.object, sizeof location.object))
         return Failed(StageCode::kPackageUrl);
     int32_t length = 0;
     StageResult result = t->request.Send(t->session, location, 0);

@@ -187,6 +187,11 @@ bool FollowRedirect(const PackageLocation& from, const char* location, PackageLo
     return ok;
 }
 
+bool ComposeSignatureObject(const char* packageObject, char* out, size_t cap) {
+    size_t path = strcspn(packageObject, "?#");
+    return BoundedText(out, cap).Add(packageObject, path).Add(".sig").Add(packageObject + path).Fits();
+}
+
 bool ParseContentRange(const char* text, ContentRange* out) {
     if (!text) return false;
     ContentRange range;
@@ -230,7 +235,7 @@ ResumeVerdict JudgeRangedResponse(const ResumePoint& point, const RangedResponse
     }
     if (response.status != 206) return ResumeVerdict::kFail;
     if (!RangeContinues(point, response)) return ResumeVerdict::kRestart;
-    if (!point.signatureChecks && !SamePackage(point.firstValidators, response.validators))
+    if (!SamePackage(point.firstValidators, response.validators))
         return ResumeVerdict::kRestart;
     if (lengthOut) *lengthOut = point.firstLength;
     return ResumeVerdict::kAppend;

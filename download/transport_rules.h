@@ -71,6 +71,13 @@ const int kMaxRedirects = 5;
 // redirect RedirectAllowed refuses.
 bool FollowRedirect(const PackageLocation& from, const char* location, PackageLocation* to);
 
+// The object of a package's detached signature: ".sig" added to the path of
+// |packageObject|, before its query ("/p.zip?t=1" gives "/p.zip.sig?t=1").
+// The path ends at the first "?" or "#". Appended after the query, many
+// servers would ignore the whole query and answer with the package itself.
+// False, and |out| empty, when the result does not fit |cap|.
+bool ComposeSignatureObject(const char* packageObject, char* out, size_t cap);
+
 // A Content-Range value: bytes |first| to |last| (both included) of |total|.
 struct ContentRange {
     uint64_t first;
@@ -111,7 +118,6 @@ struct ResumePoint {
     uint64_t onDisk;             // bytes kept in the archive; the Range starts here
     int32_t firstLength;         // the first response's Content-Length
     Validators firstValidators;  // the first response's validators
-    bool signatureChecks;        // a package signature will check the whole file
 };
 
 // The response to a ranged request, as the glue reads it.
@@ -133,7 +139,8 @@ enum class ResumeVerdict {
 // Judges the response to "Range: bytes=<point.onDisk>-". A 206 is appended
 // only when its Content-Range starts at onDisk, runs to the end and has the
 // first length as its total, its Content-Length is the size of that range,
-// and, unless a signature checks the whole file, SamePackage holds. A 200 is
+// and SamePackage holds. A signature does not spare the validators: pieces of
+// two packages would only fail it after the whole download. A 200 is
 // never appended: it is a new whole package, checked as a first response.
 // |lengthOut| (may be null) receives the length the finished archive must
 // have: the first length for kAppend, the 200's Content-Length for

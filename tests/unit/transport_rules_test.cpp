@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "download/download_rules.h"
 #include "profile/velmora/profile_values.h"
@@ -282,6 +283,42 @@ TEST(ComposeRangeHeader, FromTheBytesOnDisk) {
     EXPECT_STREQ(small, "");
 }
 
+struct SignatureObjectCase {
+    const char* package;
+    const char* signature;
+};
+
+const SignatureObjectCase kSignatureObjectCases[] = {
+    {"/update/pkg.zip", "/update/pkg.zip.sig"},
+    {"/update/pkg.zip?t=1", "/update/pkg.zip.sig?t=1"},
+    {"/pkg.zip?a=1&b=x.zip?c", "/pkg.zip.sig?a=1&b=x.zip?c"},  // the first "?" starts the query
+    {"/pkg.zip?", "/pkg.zip.sig?"},
+    {"/pkg.zip#part", "/pkg.zip.sig#part"},
+    {"/pkg.zip?t=1#part", "/pkg.zip.sig?t=1#part"},
+    {"/", "/.sig"},
+    {"", ".sig"},
+};
+
+TEST(ComposeSignatureObject, SigBeforeTheQuery) {
+    for (const SignatureObjectCase& c : kSignatureObjectCases) {
+        SCOPED_TRACE(c.package);
+        char object[kUrlObjectCapacity];
+        EXPECT_TRUE(ComposeSignatureObject(c.package, object, sizeof object));
+        EXPECT_STREQ(object, c.signature);
+    }
+}
+
+TEST(ComposeSignatureObject, RefusedUncutWhenTooLong) {
+    const std::string query = "?t=" + std::string(100, 'q');
+    const std::string package = "/p.zip" + query;
+    std::vector<char> exact(package.size() + 4 + 1);
+    EXPECT_TRUE(ComposeSignatureObject(package.c_str(), exact.data(), exact.size()));
+    EXPECT_EQ(std::string(exact.data()), "/p.zip.sig" + query);
+    std::vector<char> short_(package.size() + 4, 'x');
+    EXPECT_FALSE(ComposeSignatureObject(package.c_str(), short_.data(), short_.size()));
+    EXPECT_STREQ(short_.data(), "");
+}
+
 const char kETag[] = "\"6b18-493e0\"";
 const char kDate[] = "Tue, 08 Dec 2026 17:07:46 GMT";
 
@@ -323,7 +360,6 @@ const char kRest[] = "bytes 1000-299999/300000";
 
 struct VerdictCase {
     const char* what;
-    bool signatureChecks;
     RangedResponse response;
     ResumeVerdict verdict;
     int32_t length;
@@ -331,54 +367,57 @@ struct VerdictCase {
 
 // After 1000 of 300000 bytes, the first response having sent kETag and kDate.
 const VerdictCase kVerdictCases[] = {
-    {"the rest", false, {206, kRest, "299000", "", {kETag, kDate}}, ResumeVerdict::kAppend, 300000},
-    {"starts too early", false, {206, "bytes 999-299999/300000", "299001", "", {kETag, kDate}},
+    {"the rest", {206, kRest, "299000", "", {kETag, kDate}}, ResumeVerdict::kAppend, 300000},
+    {"starts too early", {206, "bytes 999-299999/300000", "299001", "", {kETag, kDate}},
      ResumeVerdict::kRestart, 0},
-    {"starts too late", false, {206, "bytes 1001-299999/300000", "298999", "", {kETag, kDate}},
+    {"starts too late", {206, "bytes 1001-299999/300000", "298999", "", {kETag, kDate}},
      ResumeVerdict::kRestart, 0},
-    {"another total", false, {206, "bytes 1000-300000/300001", "299001", "", {kETag, kDate}},
+    {"another total", {206, "bytes 1000-300000/300001", "299001", "", {kETag, kDate}},
      ResumeVerdict::kRestart, 0},
-    {"our end, another total", false,
+    {"our end, another total",
      {206, "bytes 1000-299999/300001", "299000", "", {kETag, kDate}}, ResumeVerdict::kRestart, 0},
-    {"stops before the end", false, {206, "bytes 1000-199999/300000", "199000", "", {kETag, kDate}},
+    {"stops before the end", {206, "bytes 1000-199999/300000", "199000", "", {kETag, kDate}},
      ResumeVerdict::kRestart, 0},
-    {"length not the range's", false, {206, kRest, "298999", "", {kETag, kDate}},
+    {"length not the range's", {206, kRest, "298999", "", {kETag, kDate}},
      ResumeVerdict::kRestart, 0},
-    {"length of the rest, range shorter", false,
+    {"length of the rest, range shorter",
      {206, "bytes 1000-199999/300000", "299000", "", {kETag, kDate}}, ResumeVerdict::kRestart, 0},
-    {"no length", false, {206, kRest, nullptr, "", {kETag, kDate}}, ResumeVerdict::kRestart, 0},
-    {"no Content-Range", false, {206, nullptr, "299000", "", {kETag, kDate}},
+    {"no length", {206, kRest, nullptr, "", {kETag, kDate}}, ResumeVerdict::kRestart, 0},
+    {"no Content-Range", {206, nullptr, "299000", "", {kETag, kDate}},
      ResumeVerdict::kRestart, 0},
-    {"unknown total", false, {206, "bytes 1000-299999/*", "299000", "", {kETag, kDate}},
+    {"unknown total", {206, "bytes 1000-299999/*", "299000", "", {kETag, kDate}},
      ResumeVerdict::kRestart, 0},
-    {"changed ETag", false, {206, kRest, "299000", "", {"\"other\"", kDate}},
+    {"changed ETag", {206, kRest, "299000", "", {"\"other\"", kDate}},
      ResumeVerdict::kRestart, 0},
-    {"changed date", false, {206, kRest, "299000", "", {kETag, "Thu, 01 Jan 2027 00:00:00 GMT"}},
+    {"changed date", {206, kRest, "299000", "", {kETag, "Thu, 01 Jan 2027 00:00:00 GMT"}},
      ResumeVerdict::kRestart, 0},
-    {"changed ETag, signed", true, {206, kRest, "299000", "", {"\"other\"", nullptr}},
-     ResumeVerdict::kAppend, 300000},
-    {"bad range, signed", true, {206, "bytes 999-299999/300000", "299001", "", {kETag, kDate}},
+    // Keyed builds alike: a signature would only refuse the stitched pieces after the whole
+    // download.
+    {"changed ETag, no date", {206, kRest, "299000", "", {"\"other\"", nullptr}},
      ResumeVerdict::kRestart, 0},
-    {"whole package again", false, {200, nullptr, "300000", kZipHeaders, {kETag, kDate}},
+    {"ETag gone missing", {206, kRest, "299000", "", {nullptr, kDate}}, ResumeVerdict::kRestart, 0},
+    {"bad range and changed ETag", {206, "bytes 999-299999/300000", "299001", "", {"\"other\"", kDate}},
+     ResumeVerdict::kRestart, 0},
+    {"whole package again", {200, nullptr, "300000", kZipHeaders, {kETag, kDate}},
      ResumeVerdict::kStoreWhole, 300000},
-    {"a new package", false, {200, kRest, "5", kZipHeaders, {"\"other\"", nullptr}},
+    {"a new package", {200, kRest, "5", kZipHeaders, {"\"other\"", nullptr}},
      ResumeVerdict::kStoreWhole, 5},
-    {"200 as a web page", false, {200, nullptr, "300000", kHtmlHeaders, {kETag, kDate}},
+    {"200 as a web page", {200, nullptr, "300000", kHtmlHeaders, {kETag, kDate}},
      ResumeVerdict::kFail, 0},
-    {"200 without length", false, {200, nullptr, nullptr, kZipHeaders, {kETag, kDate}},
+    {"200 without length", {200, nullptr, nullptr, kZipHeaders, {kETag, kDate}},
      ResumeVerdict::kFail, 0},
-    {"416", false, {416, "bytes */300000", "0", "", {kETag, kDate}}, ResumeVerdict::kFail, 0},
-    {"404", false, {404, kRest, "299000", kZipHeaders, {kETag, kDate}}, ResumeVerdict::kFail, 0},
-    {"304", false, {304, kRest, "299000", kZipHeaders, {kETag, kDate}}, ResumeVerdict::kFail, 0},
-    {"500", false, {500, kRest, "299000", kZipHeaders, {kETag, kDate}}, ResumeVerdict::kFail, 0},
-    {"status unreadable", false, {0, kRest, "299000", kZipHeaders, {kETag, kDate}},
+    {"416", {416, "bytes */300000", "0", "", {kETag, kDate}}, ResumeVerdict::kFail, 0},
+    {"404", {404, kRest, "299000", kZipHeaders, {kETag, kDate}}, ResumeVerdict::kFail, 0},
+    {"304", {304, kRest, "299000", kZipHeaders, {kETag, kDate}}, ResumeVerdict::kFail, 0},
+    {"500", {500, kRest, "299000", kZipHeaders, {kETag, kDate}}, ResumeVerdict::kFail, 0},
+    {"status unreadable", {0, kRest, "299000", kZipHeaders, {kETag, kDate}},
      ResumeVerdict::kFail, 0},
 };
 
 TEST(JudgeRangedResponse, AppendsOnlyTheRestOfTheSamePackage) {
     for (const VerdictCase& c : kVerdictCases) {
         SCOPED_TRACE(c.what);
-        ResumePoint point = {1000, 300000, {kETag, kDate}, c.signatureChecks};
+        ResumePoint point = {1000, 300000, {kETag, kDate}};
         int32_t length = -1;
         EXPECT_EQ(JudgeRangedResponse(point, c.response, &length), c.verdict);
         EXPECT_EQ(length, c.length);
@@ -387,13 +426,11 @@ TEST(JudgeRangedResponse, AppendsOnlyTheRestOfTheSamePackage) {
 }
 
 // Without validators in the first response nothing proves the package is the
-// same: a good range starts again from zero, unless a signature checks it.
+// same: a good range starts again from zero, in keyed builds too.
 TEST(JudgeRangedResponse, NoValidatorsNoStitching) {
     RangedResponse rest = {206, kRest, "299000", "", {nullptr, nullptr}};
-    ResumePoint unsigned_ = {1000, 300000, {nullptr, nullptr}, false};
-    ResumePoint signed_ = {1000, 300000, {nullptr, nullptr}, true};
-    EXPECT_EQ(JudgeRangedResponse(unsigned_, rest, nullptr), ResumeVerdict::kRestart);
-    EXPECT_EQ(JudgeRangedResponse(signed_, rest, nullptr), ResumeVerdict::kAppend);
+    ResumePoint point = {1000, 300000, {nullptr, nullptr}};
+    EXPECT_EQ(JudgeRangedResponse(point, rest, nullptr), ResumeVerdict::kRestart);
 }
 
 struct RetryCase {
