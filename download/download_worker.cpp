@@ -8,6 +8,7 @@
 #include "download/package_request.h"
 #include "download/package_signature.h"
 #include "download/signature_rules.h"
+#include "download/url_rules.h"
 #include "fw/bounded_text.h"
 #include "fw/proc_address.h"
 #include "fw/scoped.h"

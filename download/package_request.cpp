@@ -1,6 +1,7 @@
 #include "download/package_request.h"
 
 #include "app/stage_reporter.h"
+#include "download/download_rules.h"
 
 namespace {
 

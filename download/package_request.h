@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/stage_result.h"
-#include "download/transport_rules.h"
+#include "download/url_rules.h"
 #include "fw/internet.h"
 
 class PackageRequest {

@@ -1,4 +1,5 @@
-// Fuzz target: the transport rules. Fields (cut at "|"):
+// Fuzz target: how the package travels: its URL, redirects, ranges and resuming
+// (download/url_rules.h, download/download_rules.h). Fields (cut at "|"):
 //   0 package URL, redirect Location or Content-Range text   1 host or first ETag
 //   2 path format or first Last-Modified   3 archive name or later ETag
 //   4 later Last-Modified   5 status   6 bytes on disk   7 first length
@@ -12,7 +13,7 @@
 #include <string>
 
 #include "download/download_rules.h"
-#include "download/transport_rules.h"
+#include "download/url_rules.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -51,7 +52,7 @@ bool ReferenceAuthoritySplit(const std::string& rest, bool secure, Parts* parts)
 }
 
 // The whole rule by hand: https by the reference above, anything else by the
-// plain-HTTP rule that SplitPackageUrl keeps.
+// plain-HTTP rule "/axs:" URLs always had.
 bool ReferenceSplit(const std::string& url, Parts* parts) {
     if (url.compare(0, 8, "https://") == 0) return ReferenceAuthoritySplit(url.substr(8), true, parts);
     std::string rest = url.find("http://") != std::string::npos ? url.substr(7) : url;
@@ -123,9 +124,13 @@ void CheckProfileUrl(const FuzzFields& f) {
     FUZZ_CHECK(location.secure == secure);
     FUZZ_CHECK(location.port == (port != 0 ? port : secure ? kHttpsPort : kHttpPort));
     FUZZ_CHECK(location.host == host);
-    char object[kUrlObjectCapacity];
-    FUZZ_CHECK(ComposeDefaultObject(f.Text(2), f.Text(3), object, sizeof object));
-    FUZZ_CHECK(object[0] == '/' && location.object == std::string(object));
+    // The path format with its first "%s" replaced by the archive name, nothing else read.
+    const std::string format = f.Text(2);
+    size_t directive = format.find("%s");
+    std::string object = directive == std::string::npos
+                             ? format
+                             : format.substr(0, directive) + f.Text(3) + format.substr(directive + 2);
+    FUZZ_CHECK(object[0] == '/' && location.object == object);
 }
 
 bool ReadDigits(const std::string& text, size_t* pos, uint64_t* value) {

@@ -30,64 +30,6 @@ TEST(SetupNameRuleHolds, LastUnderscoreBeforeLastDot) {
     }
 }
 
-struct UrlCase {
-    const char* url;
-    const char* host;
-    const char* object;
-};
-
-const UrlCase kUrlCases[] = {
-    {"http://127.0.0.2/update/p.zip", "127.0.0.2", "/update/p.zip"},
-    {"127.0.0.2/update/p.zip", "127.0.0.2", "/update/p.zip"},
-    {"HTTP://host/p.zip", "HTTP:", "//host/p.zip"},        // capitals are no match
-    {"https://host/p.zip", "https:", "//host/p.zip"},
-    {"http://host", "", "host"},                           // no "/" left: empty host
-    {"host", "", "host"},
-    {"http://host:8080/p.zip", "host:8080", "/p.zip"},     // a port stays in the host
-    {"url=http://host/p.zip", "p:", "//host/p.zip"},       // 7 bytes go from the start
-    {"abhttp://host/p", "", "//host/p"},
-    {"http://host/", "host", "/"},
-    {"", "", ""},
-};
-
-TEST(SplitPackageUrl, HostBeforeFirstSlash) {
-    for (const UrlCase& c : kUrlCases) {
-        SCOPED_TRACE(c.url);
-        char host[64];
-        char object[64];
-        EXPECT_TRUE(SplitPackageUrl(c.url, host, sizeof(host), object, sizeof(object)));
-        EXPECT_STREQ(host, c.host);
-        EXPECT_STREQ(object, c.object);
-    }
-}
-
-TEST(SplitPackageUrl, PartsThatDoNotFitAreRefused) {
-    char host[10];  // "127.0.0.2" and its NUL
-    char object[14];
-    EXPECT_TRUE(SplitPackageUrl("http://127.0.0.2/update/p.zip", host, sizeof(host), object,
-                                sizeof(object)));
-    EXPECT_FALSE(SplitPackageUrl("http://127.0.0.20/update/p.zip", host, sizeof(host), object,
-                                 sizeof(object)));
-    EXPECT_STREQ(host, "");
-    EXPECT_STREQ(object, "");
-    EXPECT_FALSE(SplitPackageUrl("http://127.0.0.2/update/pp.zip", host, sizeof(host), object,
-                                 sizeof(object)));
-    EXPECT_STREQ(host, "");
-}
-
-TEST(ComposeDefaultObject, ArchiveNameInThePathFormat) {
-    char out[64];
-    EXPECT_TRUE(ComposeDefaultObject("/update/%s", "velmora_direct.zip", out, sizeof(out)));
-    EXPECT_STREQ(out, "/update/velmora_direct.zip");
-    EXPECT_TRUE(ComposeDefaultObject("/a/%s/get", "p.zip", out, sizeof(out)));
-    EXPECT_STREQ(out, "/a/p.zip/get");
-    EXPECT_TRUE(ComposeDefaultObject("/fixed.zip", "p.zip", out, sizeof(out)));
-    EXPECT_STREQ(out, "/fixed.zip");
-    EXPECT_TRUE(ComposeDefaultObject("/update/%s", "p.zip", out, 14));
-    EXPECT_FALSE(ComposeDefaultObject("/update/%s", "p.zip", out, 13));
-    EXPECT_STREQ(out, "");
-}
-
 struct LengthCase {
     const char* text;
     int32_t value;
@@ -287,6 +229,167 @@ TEST(AfterBodyRead, OnlyAnEmptyReadEndsTheBody) {
                                         << c.announced);
         EXPECT_EQ(AfterBodyRead(c.count, c.received, c.announced), c.outcome);
     }
+}
+
+struct RangeCase {
+    const char* text;
+    bool ok;
+    uint64_t first;
+    uint64_t last;
+    uint64_t total;
+};
+
+const RangeCase kRangeCases[] = {
+    {"bytes 0-99/100", true, 0, 99, 100},
+    {"bytes 1000-299999/300000", true, 1000, 299999, 300000},
+    {"bytes 0-0/1", true, 0, 0, 1},
+    {"BYTES 5-9/10", true, 5, 9, 10},
+    {"Bytes 007-9/10", true, 7, 9, 10},
+    {"bytes 0-9223372036854775806/9223372036854775807", true, 0, 9223372036854775806ull,
+     9223372036854775807ull},
+    {"bytes 0-1/9223372036854775808", false, 0, 0, 0},   // 2^63
+    {"bytes 0-1/99999999999999999999", false, 0, 0, 0},  // past 64 bits: no wrap
+    {"bytes 0-99/*", false, 0, 0, 0},
+    {"bytes */100", false, 0, 0, 0},
+    {"bytes 0-99/99", false, 0, 0, 0},
+    {"bytes 10-9/100", false, 0, 0, 0},
+    {"bytes  0-99/100", false, 0, 0, 0},
+    {" bytes 0-99/100", false, 0, 0, 0},
+    {"bytes 0-99/100 ", false, 0, 0, 0},
+    {"bytes 0-99/100\r\n", false, 0, 0, 0},
+    {"bytes=0-99/100", false, 0, 0, 0},
+    {"bytes 0 -99/100", false, 0, 0, 0},
+    {"bytes +0-99/100", false, 0, 0, 0},
+    {"bytes -1-99/100", false, 0, 0, 0},
+    {"bytes 0-9,20-29/100", false, 0, 0, 0},
+    {"bytes 0-/100", false, 0, 0, 0},
+    {"items 0-99/100", false, 0, 0, 0},
+    {"byte 0-99/100", false, 0, 0, 0},
+    {"bytes", false, 0, 0, 0},
+    {"", false, 0, 0, 0},
+};
+
+TEST(ParseContentRange, StrictBytesFirstLastTotal) {
+    for (const RangeCase& c : kRangeCases) {
+        SCOPED_TRACE(c.text);
+        ContentRange range = {1, 2, 3};
+        ASSERT_EQ(ParseContentRange(c.text, &range), c.ok);
+        EXPECT_EQ(range.first, c.ok ? c.first : 1u);
+        EXPECT_EQ(range.last, c.ok ? c.last : 2u);
+        EXPECT_EQ(range.total, c.ok ? c.total : 3u);
+    }
+    ContentRange range;
+    EXPECT_FALSE(ParseContentRange(nullptr, &range));
+}
+
+const char kETag[] = "\"6b18-493e0\"";
+const char kDate[] = "Tue, 08 Dec 2026 17:07:46 GMT";
+
+struct ValidatorCase {
+    Validators first;
+    Validators later;
+    bool same;
+};
+
+const ValidatorCase kValidatorCases[] = {
+    {{kETag, kDate}, {kETag, kDate}, true},
+    {{kETag, nullptr}, {kETag, kDate}, true},
+    {{nullptr, kDate}, {"", kDate}, true},
+    {{kETag, ""}, {kETag, nullptr}, true},
+    {{kETag, kDate}, {"\"6b18-493e1\"", kDate}, false},
+    {{kETag, kDate}, {kETag, "Wed, 09 Dec 2026 17:07:46 GMT"}, false},
+    {{kETag, kDate}, {nullptr, kDate}, false},             // the ETag went missing
+    {{kETag, nullptr}, {"W/\"6b18-493e0\"", nullptr}, false},
+    {{"W/\"a\"", nullptr}, {"W/\"a\"", nullptr}, false},   // a weak ETag proves nothing
+    {{"W/\"a\"", kDate}, {"W/\"a\"", kDate}, true},
+    {{"W/\"a\"", kDate}, {"W/\"b\"", kDate}, false},
+    {{nullptr, nullptr}, {nullptr, nullptr}, false},       // nothing to compare: never stitch
+    {{"", ""}, {kETag, kDate}, false},
+};
+
+TEST(SamePackage, EveryValidatorOfTheFirstComesBack) {
+    for (const ValidatorCase& c : kValidatorCases) {
+        SCOPED_TRACE(testing::Message() << (c.first.etag ? c.first.etag : "(null)") << " / "
+                                        << (c.later.etag ? c.later.etag : "(null)"));
+        EXPECT_EQ(SamePackage(c.first, c.later), c.same);
+    }
+}
+
+const char kRest[] = "bytes 1000-299999/300000";
+
+struct VerdictCase {
+    const char* what;
+    RangedResponse response;
+    ResumeVerdict verdict;
+    int32_t length;
+};
+
+// After 1000 of 300000 bytes, the first response having sent kETag and kDate.
+const VerdictCase kVerdictCases[] = {
+    {"the rest", {206, kRest, "299000", "", {kETag, kDate}}, ResumeVerdict::kAppend, 300000},
+    {"starts too early", {206, "bytes 999-299999/300000", "299001", "", {kETag, kDate}},
+     ResumeVerdict::kRestart, 0},
+    {"starts too late", {206, "bytes 1001-299999/300000", "298999", "", {kETag, kDate}},
+     ResumeVerdict::kRestart, 0},
+    {"another total", {206, "bytes 1000-300000/300001", "299001", "", {kETag, kDate}},
+     ResumeVerdict::kRestart, 0},
+    {"our end, another total",
+     {206, "bytes 1000-299999/300001", "299000", "", {kETag, kDate}}, ResumeVerdict::kRestart, 0},
+    {"stops before the end", {206, "bytes 1000-199999/300000", "199000", "", {kETag, kDate}},
+     ResumeVerdict::kRestart, 0},
+    {"length not the range's", {206, kRest, "298999", "", {kETag, kDate}},
+     ResumeVerdict::kRestart, 0},
+    {"length of the rest, range shorter",
+     {206, "bytes 1000-199999/300000", "299000", "", {kETag, kDate}}, ResumeVerdict::kRestart, 0},
+    {"no length", {206, kRest, nullptr, "", {kETag, kDate}}, ResumeVerdict::kRestart, 0},
+    {"no Content-Range", {206, nullptr, "299000", "", {kETag, kDate}},
+     ResumeVerdict::kRestart, 0},
+    {"unknown total", {206, "bytes 1000-299999/*", "299000", "", {kETag, kDate}},
+     ResumeVerdict::kRestart, 0},
+    {"changed ETag", {206, kRest, "299000", "", {"\"other\"", kDate}},
+     ResumeVerdict::kRestart, 0},
+    {"changed date", {206, kRest, "299000", "", {kETag, "Thu, 01 Jan 2027 00:00:00 GMT"}},
+     ResumeVerdict::kRestart, 0},
+    // Keyed builds alike: a signature would only refuse the stitched pieces after the whole
+    // download.
+    {"changed ETag, no date", {206, kRest, "299000", "", {"\"other\"", nullptr}},
+     ResumeVerdict::kRestart, 0},
+    {"ETag gone missing", {206, kRest, "299000", "", {nullptr, kDate}}, ResumeVerdict::kRestart, 0},
+    {"bad range and changed ETag", {206, "bytes 999-299999/300000", "299001", "", {"\"other\"", kDate}},
+     ResumeVerdict::kRestart, 0},
+    {"whole package again", {200, nullptr, "300000", kZipHeaders, {kETag, kDate}},
+     ResumeVerdict::kStoreWhole, 300000},
+    {"a new package", {200, kRest, "5", kZipHeaders, {"\"other\"", nullptr}},
+     ResumeVerdict::kStoreWhole, 5},
+    {"200 as a web page", {200, nullptr, "300000", kHtmlHeaders, {kETag, kDate}},
+     ResumeVerdict::kFail, 0},
+    {"200 without length", {200, nullptr, nullptr, kZipHeaders, {kETag, kDate}},
+     ResumeVerdict::kFail, 0},
+    {"416", {416, "bytes */300000", "0", "", {kETag, kDate}}, ResumeVerdict::kFail, 0},
+    {"404", {404, kRest, "299000", kZipHeaders, {kETag, kDate}}, ResumeVerdict::kFail, 0},
+    {"304", {304, kRest, "299000", kZipHeaders, {kETag, kDate}}, ResumeVerdict::kFail, 0},
+    {"500", {500, kRest, "299000", kZipHeaders, {kETag, kDate}}, ResumeVerdict::kFail, 0},
+    {"status unreadable", {0, kRest, "299000", kZipHeaders, {kETag, kDate}},
+     ResumeVerdict::kFail, 0},
+};
+
+TEST(JudgeRangedResponse, AppendsOnlyTheRestOfTheSamePackage) {
+    for (const VerdictCase& c : kVerdictCases) {
+        SCOPED_TRACE(c.what);
+        ResumePoint point = {1000, 300000, {kETag, kDate}};
+        int32_t length = -1;
+        EXPECT_EQ(JudgeRangedResponse(point, c.response, &length), c.verdict);
+        EXPECT_EQ(length, c.length);
+        EXPECT_EQ(JudgeRangedResponse(point, c.response, nullptr), c.verdict);
+    }
+}
+
+// Without validators in the first response nothing proves the package is the
+// same: a good range starts again from zero, in keyed builds too.
+TEST(JudgeRangedResponse, NoValidatorsNoStitching) {
+    RangedResponse rest = {206, kRest, "299000", "", {nullptr, nullptr}};
+    ResumePoint point = {1000, 300000, {nullptr, nullptr}};
+    EXPECT_EQ(JudgeRangedResponse(point, rest, nullptr), ResumeVerdict::kRestart);
 }
 
 }  // namespace
