@@ -31,7 +31,8 @@ if(SETUP_WIN_TESTS)
 endif()
 
 # A stand-in sensapi.dll that reports no network, for the scenario that checks the network
-# question. It lies beside a copy of the setup; Wine then prefers it to its own.
+# question. It takes the place of Wine's own in the prefix's system folder for that scenario: the
+# setup loads sensapi.dll from there alone.
 add_library(offline_sensapi SHARED tests/e2e/offline_sensapi.c)
 set_target_properties(offline_sensapi PROPERTIES OUTPUT_NAME sensapi PREFIX ""
                       RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/offline")
