@@ -51,8 +51,9 @@ include(cmake/code_signing.cmake)
 add_library(setup_glue STATIC ${GLUE_SOURCES} ${ARCHIVE_SOURCES} "${PACKAGE_KEY_SOURCE}")
 target_include_directories(setup_glue PUBLIC "${PROFILE_DIR}")
 target_compile_definitions(setup_glue PUBLIC PROFILE_PACKAGE_KEY=${PACKAGE_KEY_PRESENT})
+# No wininet: it is loaded from the system folder at run time (fw/wininet_functions.h).
 target_link_libraries(setup_glue PUBLIC setup_core minizip
-    wininet shell32 ole32 uuid advapi32 user32 gdi32 kernel32 PRIVATE program_options)
+    shell32 ole32 uuid advapi32 user32 gdi32 kernel32 PRIVATE program_options)
 
 # The agreement text: UTF-8 in the profile, CP949 with CR LF in the program.
 set(RES_BUILD_DIR "${CMAKE_BINARY_DIR}/res")

@@ -1,5 +1,6 @@
 list(APPEND CORE_SOURCES fw/cstring.cpp)
-list(APPEND GLUE_SOURCES fw/app.cpp fw/dialog.cpp fw/internet.cpp fw/system_library.cpp)
+list(APPEND GLUE_SOURCES fw/app.cpp fw/dialog.cpp fw/internet.cpp fw/wininet_functions.cpp
+    fw/system_library.cpp)
 list(APPEND CORE_TEST_SOURCES tests/unit/cstring_test.cpp)
 list(APPEND WIN_TEST_SOURCES tests/win/internet_test.cpp tests/win/system_library_test.cpp)
 list(APPEND CORE_SOURCES fw/bounded_text.cpp)
