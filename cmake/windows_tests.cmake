@@ -38,6 +38,13 @@ set_target_properties(offline_sensapi PROPERTIES OUTPUT_NAME sensapi PREFIX ""
                       RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/offline")
 target_link_options(offline_sensapi PRIVATE -Wl,--kill-at -static)
 
+# A DLL that writes a marker when loaded, planted beside a copy of the setup under the names of
+# system DLLs: none may be loaded from there.
+add_library(planted_dll SHARED tests/e2e/planted_dll.c)
+set_target_properties(planted_dll PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/planted")
+target_link_libraries(planted_dll PRIVATE project_options)
+target_link_options(planted_dll PRIVATE -Wl,--kill-at -static)
+
 # The same program with a cut download taken up again three times, whatever the profile says
 # (app/resume_retries.cpp compiled once more, with SETUP_RESUME_RETRIES; its object comes before
 # the library's, so the library's copy is never linked): the resume scenarios drive it, while
@@ -53,6 +60,7 @@ add_dependencies(velmora_setup_resuming contract_text)
 set(E2E_ENV
     "SETUP_WINE_BITS=${SETUP_BITS}"
     "OFFLINE_SENSAPI=$<TARGET_FILE:offline_sensapi>"
+    "PLANTED_DLL=$<TARGET_FILE:planted_dll>"
     "SETUP_EXE=$<TARGET_FILE:velmora_setup>"
     "RESUMING_SETUP_EXE=$<TARGET_FILE:velmora_setup_resuming>"
     "UIDRIVER=$<TARGET_FILE:uidriver>"
