@@ -5,7 +5,7 @@
 # (bench/control_writes.cpp, bench/read_ahead.cpp).
 add_executable(velmora_setup_counting WIN32 ${ENTRY_SOURCES} bench/control_writes.cpp bench/read_ahead.cpp)
 target_link_libraries(velmora_setup_counting PRIVATE setup_glue program_options)
-link_time_optimised(velmora_setup_counting)
+link_for_size(velmora_setup_counting)
 target_include_directories(velmora_setup_counting PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
 add_dependencies(velmora_setup_counting contract_text)
 

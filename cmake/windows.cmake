@@ -23,15 +23,18 @@ target_compile_options(program_options INTERFACE
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
 target_compile_definitions(program_options INTERFACE __USE_MINGW_ANSI_STDIO=0)
 target_link_options(program_options INTERFACE -Wl,--gc-sections)
-# Link-time optimisation, for size, in the program's own links alone (link_time_optimised). Its
-# objects are fat: they also hold plain code, which every other program links without LTO
-# (GCC 12's LTO stops with an internal compiler error on win_tests). A program's -flto comes
-# after the default -fno-lto on its link line, and the last one counts.
+# The program's own links (link_for_size) are made for size:
+# - link-time optimisation. Its objects are fat: they also hold plain code, which every other
+#   program links without LTO (GCC 12's LTO stops with an internal compiler error on win_tests).
+#   A program's -flto comes after the default -fno-lto on its link line, and the last one counts;
+# - without the libraries' unwind tables (cmake/no_unwind_tables.ld).
 set(LTO_COMPILE_OPTIONS -flto -ffat-lto-objects)
 target_compile_options(program_options INTERFACE ${LTO_COMPILE_OPTIONS})
 string(APPEND CMAKE_EXE_LINKER_FLAGS " -fno-lto")
-function(link_time_optimised target)
-    target_link_options(${target} PRIVATE -flto)
+function(link_for_size target)
+    set(script "${CMAKE_SOURCE_DIR}/cmake/no_unwind_tables.ld")
+    target_link_options(${target} PRIVATE -flto "-Wl,-T,${script}")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${script}")
 endfunction()
 
 # zlib: Debian's static mingw build (else FindZLIB picks the import library).
@@ -79,7 +82,7 @@ configure_file(res/app.manifest.in "${RES_BUILD_DIR}/app.manifest" @ONLY)
 
 add_executable(velmora_setup WIN32 ${ENTRY_SOURCES})
 target_link_libraries(velmora_setup PRIVATE setup_glue program_options)
-link_time_optimised(velmora_setup)
+link_for_size(velmora_setup)
 target_link_options(velmora_setup PRIVATE -s -Wl,-Map=${CMAKE_BINARY_DIR}/velmora_setup.map)
 sign_program(velmora_setup)
 target_include_directories(velmora_setup PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")

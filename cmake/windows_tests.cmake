@@ -52,7 +52,7 @@ target_link_options(planted_dll PRIVATE -Wl,--kill-at -static)
 add_executable(velmora_setup_resuming WIN32 ${ENTRY_SOURCES} app/resume_retries.cpp)
 target_compile_definitions(velmora_setup_resuming PRIVATE SETUP_RESUME_RETRIES=3)
 target_link_libraries(velmora_setup_resuming PRIVATE setup_glue program_options)
-link_time_optimised(velmora_setup_resuming)
+link_for_size(velmora_setup_resuming)
 target_include_directories(velmora_setup_resuming PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
 add_dependencies(velmora_setup_resuming contract_text)
 
