@@ -6,7 +6,6 @@
 
 #include "fw/scoped.h"
 #include "fw/system_library.h"
-#include "fw/wininet_functions.h"
 #include "test_support.h"
 
 namespace {
@@ -54,16 +53,6 @@ TEST(RestrictDllSearchToSystem, APlainLoadNoLongerFindsADllBesideTheProgram) {
     EXPECT_EQ(after.get(), nullptr);
     ScopedLibrary system(LoadLibraryA("kernel32.dll"));
     EXPECT_NE(system.get(), nullptr);
-}
-
-TEST(LoadWinInet, EveryFunctionFromTheSystemsWinInet) {
-    const WinInetFunctions* winInet = LoadWinInet();
-    ASSERT_NE(winInet, nullptr);
-    EXPECT_EQ(LoadWinInet(), winInet);  // once
-    HMODULE module = GetModuleHandleA("wininet.dll");
-    ASSERT_NE(module, nullptr);
-    EXPECT_EQ(reinterpret_cast<void*>(winInet->readFile),
-              reinterpret_cast<void*>(GetProcAddress(module, "InternetReadFile")));
 }
 
 }  // namespace
