@@ -4,6 +4,8 @@
 # switches that tell what the percentage writes and the 4096-byte reads cost
 # (bench/control_writes.cpp, bench/read_ahead.cpp).
 add_executable(velmora_setup_counting WIN32 ${ENTRY_SOURCES} bench/control_writes.cpp bench/read_ahead.cpp)
+# Linked without LTO: the counter takes the place of user32's import pointer, which a link-time
+# optimised link takes from the import library instead.
 target_link_libraries(velmora_setup_counting PRIVATE setup_glue program_options)
 target_include_directories(velmora_setup_counting PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
 add_dependencies(velmora_setup_counting contract_text)

@@ -50,6 +50,7 @@ echo "code_data $((file - rsrc_raw - signature))"
 awk "$HEX"'
   function owner(file,   lib) {
     if (file ~ /libsetup_(glue|core)\.a|velmora_setup\.dir/) lib = "our code"
+    else if (file ~ /\.ltrans[0-9]*\.ltrans\.o$/) lib = "our code and minizip, link-time optimised"
     else if (file ~ /libminizip\.a/) lib = "minizip"
     else if (file ~ /libz\.a/) lib = "zlib"
     else if (file ~ /libstdc\+\+/) lib = "libstdc++"

@@ -4,9 +4,9 @@
 // it is; the benchmark compares the two to tell what reading in 4096-byte blocks costs.
 // Without the variable every call goes straight to WinInet.
 //
-// Like the counter of control_writes.cpp, this defines InternetReadFile's import pointer in an
-// object linked before wininet's import library (bench/counting_build.h), and counts the reads
-// that reach WinInet.
+// The program calls WinInet through the table it loads at run time (fw/wininet_functions.h):
+// this loads the table before the program starts and puts Read in place of its readFile, and
+// counts the reads that reach WinInet.
 #include <windows.h>
 #include <wininet.h>
 
@@ -14,12 +14,13 @@
 #include <cstring>
 
 #include "bench/counting_build.h"
+#include "fw/wininet_functions.h"
 
 volatile LONG g_benchWinInetReads = 0;
 
 namespace {
 
-typedef BOOL(WINAPI* InternetReadFileFn)(HINTERNET, LPVOID, DWORD, LPDWORD);
+typedef decltype(WinInetFunctions::readFile) InternetReadFileFn;
 
 InternetReadFileFn g_wininetRead = nullptr;
 
@@ -61,12 +62,15 @@ BOOL WINAPI Read(HINTERNET request, LPVOID buffer, DWORD want, LPDWORD read) {
     return g_chunk ? ReadFromAhead(request, buffer, want, read) : ReadFromWinInet(request, buffer, want, read);
 }
 
-// Resolves WinInet's function and reads the switch before the program starts.
+// Puts Read into the program's WinInet table and reads the switch before the program starts.
+// Without WinInet the program's session fails to open, as it would without this.
 struct Setup {
     Setup() {
-        // Through void(*)(), the generic function pointer, as FARPROC has no parameters.
-        g_wininetRead = reinterpret_cast<InternetReadFileFn>(reinterpret_cast<void (*)()>(
-            GetProcAddress(LoadLibraryA("wininet.dll"), "InternetReadFile")));
+        WinInetFunctions* winInet = LoadWinInet();
+        if (winInet) {
+            g_wininetRead = winInet->readFile;
+            winInet->readFile = Read;
+        }
         const char* chunk = getenv("VELMORA_BENCH_READ_AHEAD");
         long bytes = chunk ? strtol(chunk, nullptr, 10) : 0;
         if (bytes > 0) g_ahead.data = static_cast<char*>(malloc(static_cast<size_t>(bytes)));
@@ -76,8 +80,3 @@ struct Setup {
 } g_setup;
 
 }  // namespace
-
-extern "C" {
-extern InternetReadFileFn const g_readAheadImport __asm__(COUNTING_IMPORT_POINTER(InternetReadFile, 16));
-InternetReadFileFn const g_readAheadImport = Read;
-}

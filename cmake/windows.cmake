@@ -23,6 +23,19 @@ target_compile_options(program_options INTERFACE
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
 target_compile_definitions(program_options INTERFACE __USE_MINGW_ANSI_STDIO=0)
 target_link_options(program_options INTERFACE -Wl,--gc-sections)
+# The program's own links (link_for_size) are made for size:
+# - link-time optimisation. Its objects are fat: they also hold plain code, which every other
+#   program links without LTO (GCC 12's LTO stops with an internal compiler error on win_tests).
+#   A program's -flto comes after the default -fno-lto on its link line, and the last one counts;
+# - without the libraries' unwind tables (cmake/no_unwind_tables.ld).
+set(LTO_COMPILE_OPTIONS -flto -ffat-lto-objects)
+target_compile_options(program_options INTERFACE ${LTO_COMPILE_OPTIONS})
+string(APPEND CMAKE_EXE_LINKER_FLAGS " -fno-lto")
+function(link_for_size target)
+    set(script "${CMAKE_SOURCE_DIR}/cmake/no_unwind_tables.ld")
+    target_link_options(${target} PRIVATE -flto "-Wl,-T,${script}")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${script}")
+endfunction()
 
 # zlib: Debian's static mingw build (else FindZLIB picks the import library).
 set(ZLIB_USE_STATIC_LIBS ON)
@@ -40,7 +53,7 @@ endif()
 add_library(minizip STATIC "${MINIZIP_DIR}/unzip.c" "${MINIZIP_DIR}/ioapi.c")
 target_include_directories(minizip SYSTEM PUBLIC "${MINIZIP_DIR}")
 target_compile_options(minizip PRIVATE -Os -ffunction-sections -fdata-sections
-    -fno-asynchronous-unwind-tables -fno-unwind-tables -w)
+    -fno-asynchronous-unwind-tables -fno-unwind-tables ${LTO_COMPILE_OPTIONS} -w)
 target_link_libraries(minizip PUBLIC ZLIB::ZLIB)
 
 include(cmake/package_key.cmake)
@@ -51,8 +64,9 @@ include(cmake/code_signing.cmake)
 add_library(setup_glue STATIC ${GLUE_SOURCES} ${ARCHIVE_SOURCES} "${PACKAGE_KEY_SOURCE}")
 target_include_directories(setup_glue PUBLIC "${PROFILE_DIR}")
 target_compile_definitions(setup_glue PUBLIC PROFILE_PACKAGE_KEY=${PACKAGE_KEY_PRESENT})
+# No wininet: it is loaded from the system folder at run time (fw/wininet_functions.h).
 target_link_libraries(setup_glue PUBLIC setup_core minizip
-    wininet shell32 ole32 uuid advapi32 user32 gdi32 kernel32 PRIVATE program_options)
+    shell32 ole32 uuid advapi32 user32 gdi32 kernel32 PRIVATE program_options)
 
 # The agreement text: UTF-8 in the profile, CP949 with CR LF in the program.
 set(RES_BUILD_DIR "${CMAKE_BINARY_DIR}/res")
@@ -68,6 +82,7 @@ configure_file(res/app.manifest.in "${RES_BUILD_DIR}/app.manifest" @ONLY)
 
 add_executable(velmora_setup WIN32 ${ENTRY_SOURCES})
 target_link_libraries(velmora_setup PRIVATE setup_glue program_options)
+link_for_size(velmora_setup)
 target_link_options(velmora_setup PRIVATE -s -Wl,-Map=${CMAKE_BINARY_DIR}/velmora_setup.map)
 sign_program(velmora_setup)
 target_include_directories(velmora_setup PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")

@@ -47,11 +47,19 @@ if(SETUP_WIN_TESTS)
 endif()
 
 # A stand-in sensapi.dll that reports no network, for the scenario that checks the network
-# question. It lies beside a copy of the setup; Wine then prefers it to its own.
+# question. It takes the place of Wine's own in the prefix's system folder for that scenario: the
+# setup loads sensapi.dll from there alone.
 add_library(offline_sensapi SHARED tests/e2e/offline_sensapi.c)
 set_target_properties(offline_sensapi PROPERTIES OUTPUT_NAME sensapi PREFIX ""
                       RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/offline")
 target_link_options(offline_sensapi PRIVATE -Wl,--kill-at -static)
+
+# A DLL that writes a marker when loaded, planted beside a copy of the setup under the names of
+# system DLLs: none may be loaded from there.
+add_library(planted_dll SHARED tests/e2e/planted_dll.c)
+set_target_properties(planted_dll PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/planted")
+target_link_libraries(planted_dll PRIVATE project_options)
+target_link_options(planted_dll PRIVATE -Wl,--kill-at -static)
 
 # The same program with a cut download taken up again three times, whatever the profile says
 # (app/profile.cpp compiled once more, with SETUP_RESUME_RETRIES; its object comes before the
@@ -60,6 +68,7 @@ target_link_options(offline_sensapi PRIVATE -Wl,--kill-at -static)
 add_executable(velmora_setup_resuming WIN32 ${ENTRY_SOURCES} app/profile.cpp)
 target_compile_definitions(velmora_setup_resuming PRIVATE SETUP_RESUME_RETRIES=3)
 target_link_libraries(velmora_setup_resuming PRIVATE setup_glue program_options)
+link_for_size(velmora_setup_resuming)
 target_include_directories(velmora_setup_resuming PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
 add_dependencies(velmora_setup_resuming contract_text)
 
@@ -68,6 +77,7 @@ add_dependencies(velmora_setup_resuming contract_text)
 set(E2E_ENV
     "SETUP_WINE_BITS=${SETUP_BITS}"
     "OFFLINE_SENSAPI=$<TARGET_FILE:offline_sensapi>"
+    "PLANTED_DLL=$<TARGET_FILE:planted_dll>"
     "SETUP_EXE=$<TARGET_FILE:velmora_setup>"
     "RESUMING_SETUP_EXE=$<TARGET_FILE:velmora_setup_resuming>"
     "UIDRIVER=$<TARGET_FILE:uidriver>"

@@ -12,6 +12,7 @@
 #include "fw/bounded_text.h"
 #include "fw/proc_address.h"
 #include "fw/scoped.h"
+#include "fw/system_library.h"
 
 namespace {
 
@@ -271,11 +272,11 @@ StageResult RunDownload(const DownloadJob& job) {
     return result;
 }
 
-// sensapi.dll is looked up at run time, so the program imports only DLLs that every Windows
-// has loaded anyway. Where it is missing the network cannot be asked about: the request is
-// tried, and a missing network then fails it with the download notice.
+// sensapi.dll is looked up at run time, in the system folder only, so the program imports only
+// DLLs that every Windows has loaded anyway. Where it is missing the network cannot be asked
+// about: the request is tried, and a missing network then fails it with the download notice.
 bool IsNetworkConnected() {
-    ScopedLibrary sensapi(LoadLibraryA("sensapi.dll"));
+    ScopedLibrary sensapi(LoadSystemLibrary("sensapi.dll"));
     if (!sensapi) return true;
     IsNetworkAliveFn isNetworkAlive = GetProcAddressAs<IsNetworkAliveFn>(sensapi.get(), "IsNetworkAlive");
     if (!isNetworkAlive) return true;

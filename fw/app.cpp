@@ -1,5 +1,7 @@
 #include "fw/app.h"
 
+#include "fw/system_library.h"
+
 namespace {
 CWinApp* g_theApp = nullptr;
 }
@@ -13,6 +15,8 @@ CWinApp::~CWinApp() {
 CWinApp* AfxGetApp() { return g_theApp; }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    // Before anything can load a DLL: none may come from the setup's folder.
+    RestrictDllSearchToSystem();
     CWinApp* app = AfxGetApp();
     if (!app) return 1;
     app->m_hInstance = instance;

@@ -3,16 +3,32 @@
 #include <cstdlib>
 #include <new>
 
+#include "fw/wininet_functions.h"
+
+namespace {
+
+// WinInet's functions once a session opened: every connection and request comes from one.
+const WinInetFunctions& WinInet() { return *LoadWinInet(); }
+
+// The session's handle, or null when WinInet cannot be loaded or refuses to open one.
+HINTERNET OpenSession(const char* agent, DWORD accessType, const char* proxyName,
+                      const char* proxyBypass, DWORD flags) {
+    const WinInetFunctions* winInet = LoadWinInet();
+    return winInet ? winInet->open(agent, accessType, proxyName, proxyBypass, flags) : nullptr;
+}
+
+}  // namespace
+
 CInternetSession::CInternetSession(const char* agent, DWORD_PTR context, DWORD accessType,
                                    const char* proxyName, const char* proxyBypass, DWORD flags)
-    : m_hSession(InternetOpenA(agent, accessType, proxyName, proxyBypass, flags)),
+    : m_hSession(OpenSession(agent, accessType, proxyName, proxyBypass, flags)),
       m_dwContext(context) {}
 
 CInternetSession::~CInternetSession() { Close(); }
 
 void CInternetSession::Close() {
     if (!m_hSession) return;
-    InternetCloseHandle(m_hSession);
+    WinInet().closeHandle(m_hSession);
     m_hSession = nullptr;
 }
 
@@ -23,18 +39,18 @@ CHttpConnection* CInternetSession::GetHttpConnection(const char* server, INTERNE
         return nullptr;
     }
     if (port == 0) port = INTERNET_DEFAULT_HTTP_PORT;
-    HINTERNET handle = InternetConnectA(m_hSession, server, port, userName, password,
+    HINTERNET handle = WinInet().connect(m_hSession, server, port, userName, password,
                                         INTERNET_SERVICE_HTTP, 0, m_dwContext);
     if (!handle) return nullptr;
     CHttpConnection* connection = new (std::nothrow) CHttpConnection(handle);
     if (!connection) {
-        InternetCloseHandle(handle);
+        WinInet().closeHandle(handle);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     }
     return connection;
 }
 
-CHttpConnection::~CHttpConnection() { InternetCloseHandle(m_hConnection); }
+CHttpConnection::~CHttpConnection() { WinInet().closeHandle(m_hConnection); }
 
 CHttpFile* CHttpConnection::OpenRequest(int verb, const char* object, const char* referer,
                                         DWORD_PTR context, DWORD flags) {
@@ -43,11 +59,11 @@ CHttpFile* CHttpConnection::OpenRequest(int verb, const char* object, const char
         return nullptr;
     }
     HINTERNET handle =
-        HttpOpenRequestA(m_hConnection, "GET", object, nullptr, referer, nullptr, flags, context);
+        WinInet().openRequest(m_hConnection, "GET", object, nullptr, referer, nullptr, flags, context);
     if (!handle) return nullptr;
     CHttpFile* request = new (std::nothrow) CHttpFile(handle);
     if (!request) {
-        InternetCloseHandle(handle);
+        WinInet().closeHandle(handle);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     }
     return request;
@@ -57,24 +73,24 @@ CHttpFile::~CHttpFile() { Close(); }
 
 void CHttpFile::Close() {
     if (!m_hFile) return;
-    InternetCloseHandle(m_hFile);
+    WinInet().closeHandle(m_hFile);
     m_hFile = nullptr;
 }
 
 BOOL CHttpFile::SetOption(DWORD option, DWORD value) {
-    return InternetSetOptionA(m_hFile, option, &value, sizeof value);
+    return WinInet().setOption(m_hFile, option, &value, sizeof value);
 }
 
-BOOL CHttpFile::SendRequest() { return HttpSendRequestA(m_hFile, nullptr, 0, nullptr, 0); }
+BOOL CHttpFile::SendRequest() { return WinInet().sendRequest(m_hFile, nullptr, 0, nullptr, 0); }
 
 BOOL CHttpFile::SendRequest(const char* headers) {
-    return HttpSendRequestA(m_hFile, headers, static_cast<DWORD>(-1), nullptr, 0);
+    return WinInet().sendRequest(m_hFile, headers, static_cast<DWORD>(-1), nullptr, 0);
 }
 
 BOOL CHttpFile::QueryInfoStatusCode(DWORD& status) const {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (!HttpQueryInfoA(m_hFile, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size,
+    if (!WinInet().queryInfo(m_hFile, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size,
                         nullptr))
         return FALSE;
     status = value;
@@ -85,12 +101,12 @@ BOOL CHttpFile::QueryInfo(DWORD level, CString& value) const {
     value = "";
     // The first call only asks for the size, the second fills a buffer of it.
     DWORD size = 0;
-    if (HttpQueryInfoA(m_hFile, level, nullptr, &size, nullptr) ||
+    if (WinInet().queryInfo(m_hFile, level, nullptr, &size, nullptr) ||
         GetLastError() != ERROR_INSUFFICIENT_BUFFER)
         return FALSE;
     char* text = static_cast<char*>(malloc(size + 1));
     if (!text) return FALSE;
-    BOOL ok = HttpQueryInfoA(m_hFile, level, text, &size, nullptr);
+    BOOL ok = WinInet().queryInfo(m_hFile, level, text, &size, nullptr);
     if (ok) value = CString(text, static_cast<int>(size));
     free(text);
     return ok;
@@ -98,7 +114,7 @@ BOOL CHttpFile::QueryInfo(DWORD level, CString& value) const {
 
 BOOL CHttpFile::Read(void* buffer, UINT count, UINT* bytesRead) {
     DWORD read = 0;
-    BOOL ok = InternetReadFile(m_hFile, buffer, count, &read);
+    BOOL ok = WinInet().readFile(m_hFile, buffer, count, &read);
     *bytesRead = ok ? read : 0;
     return ok;
 }

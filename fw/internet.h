@@ -1,5 +1,6 @@
 // HTTP over WinInet: a session, a connection to one server, and a request on
-// it, in the shape of the framework's internet classes.
+// it, in the shape of the framework's internet classes. WinInet is loaded from
+// the system folder when the first session opens (fw/wininet_functions.h).
 //
 // The program is built without exceptions, so where the framework would throw
 // CInternetException these report failure as a value: a null object or FALSE,
@@ -19,7 +20,8 @@ class CHttpFile;
 class CInternetSession {
 public:
     // Opens the session (InternetOpenA). |context| is handed on to the
-    // connections made by it. When it cannot be opened, IsOpen() is false.
+    // connections made by it. When it cannot be opened, or WinInet cannot be
+    // loaded, IsOpen() is false.
     explicit CInternetSession(const char* agent, DWORD_PTR context = 1,
                               DWORD accessType = INTERNET_OPEN_TYPE_PRECONFIG,
                               const char* proxyName = nullptr, const char* proxyBypass = nullptr,

@@ -1,7 +1,8 @@
 list(APPEND CORE_SOURCES fw/cstring.cpp)
-list(APPEND GLUE_SOURCES fw/app.cpp fw/dialog.cpp fw/internet.cpp)
+list(APPEND GLUE_SOURCES fw/app.cpp fw/dialog.cpp fw/internet.cpp fw/wininet_functions.cpp
+    fw/system_library.cpp)
 list(APPEND CORE_TEST_SOURCES tests/unit/cstring_test.cpp)
-list(APPEND WIN_TEST_SOURCES tests/win/internet_test.cpp)
+list(APPEND WIN_TEST_SOURCES tests/win/internet_test.cpp tests/win/system_library_test.cpp)
 list(APPEND CORE_SOURCES fw/bounded_text.cpp)
 list(APPEND CORE_TEST_SOURCES tests/unit/bounded_text_test.cpp)
 list(APPEND CORE_SOURCES fw/path_text.cpp)

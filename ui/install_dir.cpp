@@ -9,6 +9,7 @@
 #include "fw/path_text.h"
 #include "fw/proc_address.h"
 #include "fw/scoped.h"
+#include "fw/system_library.h"
 #include "res/resource.h"
 #include "ui/install_dir_rules.h"
 
@@ -25,7 +26,7 @@ typedef BOOL(WINAPI* GetDiskFreeSpaceExFn)(LPCSTR, PULARGE_INTEGER, PULARGE_INTE
 // The function is looked up at run time: systems before version 6 lack it.
 void GetLocalAppDataFolder(char* out, int capacity) {
     memset(out, 0, capacity);
-    ScopedLibrary shell(LoadLibraryA(g_pszKnownFolderLibrary));
+    ScopedLibrary shell(LoadSystemLibrary(g_pszKnownFolderLibrary));
     if (!shell) return;
     GetKnownFolderPathFn getPath = GetProcAddressAs<GetKnownFolderPathFn>(shell.get(), "SHGetKnownFolderPath");
     ScopedCoTaskMem<WCHAR> path;

@@ -15,7 +15,8 @@ bool IsWindows6OrLater();
 void GetDefaultInstallDir(char* installDir, const char* defaultSubdir);
 
 // The library GetDefaultInstallDir loads to look SHGetKnownFolderPath up in:
-// "shell32.dll". Tests name another to see the fallbacks.
+// "shell32.dll", from the system folder. Tests name another, by its full path, to see the
+// fallbacks.
 extern const char* g_pszKnownFolderLibrary;
 
 // Reads IDC_PATH of |dialog| into |installDir| and normalises it in place. False when the text

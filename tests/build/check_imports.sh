@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # The setup must run on a bare Windows: it may import only the system's own
-# DLLs, never a runtime or zlib DLL that a user would not have.
+# DLLs, never a runtime or zlib DLL that a user would not have. And only known
+# DLLs, which Windows maps from the system folder whatever lies beside the
+# program: anything else (WinInet too) is loaded at run time from the system
+# folder (fw/system_library.h).
 set -euo pipefail
 # BITS (32 unless told) is the build's: the shipped program is a 32-bit i386 image.
 exe=${1:?usage: check_imports.sh EXE [32|64]}
@@ -9,7 +12,7 @@ case ${2:-32} in
   64) format=pei-x86-64 ;;
   *) echo "usage: check_imports.sh EXE [32|64]"; exit 2 ;;
 esac
-allowed='^(KERNEL32|USER32|GDI32|SHELL32|OLE32|ADVAPI32|WININET|MSVCRT|COMCTL32)\.DLL$'
+allowed='^(KERNEL32|USER32|GDI32|SHELL32|OLE32|ADVAPI32|MSVCRT)\.DLL$'
 mapfile -t dlls < <(objdump -p "$exe" | awk '/DLL Name:/ {print toupper($3)}')
 [ ${#dlls[@]} -gt 0 ] || { echo "no import table found in $exe"; exit 1; }
 bad=0

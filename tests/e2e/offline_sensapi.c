@@ -1,4 +1,5 @@
-/* Stands in for sensapi.dll beside a copy of the setup: the machine has no network. */
+/* Stands in for the system's sensapi.dll (tests/e2e/download_network_test.sh puts it into the
+   prefix's system folder): the machine has no network. */
 #include <windows.h>
 
 __declspec(dllexport) BOOL WINAPI IsNetworkAlive(LPDWORD flags) {
