@@ -124,7 +124,7 @@ LRESULT CSetupDlg::OnSetupStart(WPARAM, LPARAM) {
 }
 
 LRESULT CSetupDlg::OnSetupDownloaded(WPARAM, LPARAM) {
-    m_run.extract = {m_run.archive.path(), m_run.installDir, &m_run.progress, &m_run.flags, Reporter()};
+    m_run.extract = {m_run.archive.handle(), m_run.installDir, &m_run.progress, &m_run.flags, Reporter()};
     StartExtraction(&m_run.extract);
     return 1;
 }
@@ -168,7 +168,7 @@ LRESULT CSetupDlg::OnSetupFailed(WPARAM wParam, LPARAM lParam) {
 }
 
 void CSetupDlg::OnDestroy() {
-    m_run.archive.Delete();  // however the dialog ends, the downloaded archive goes with it
+    m_run.archive.Close();  // however the dialog ends, the downloaded archive goes with its handle
 }
 
 void CSetupDlg::OnPaint() {

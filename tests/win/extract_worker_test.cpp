@@ -24,16 +24,18 @@ protected:
 
     void SetUp() override { ASSERT_TRUE(CreateDirectoryA(install_.c_str(), nullptr)); }
 
-    ExtractJob Job() {
-        return {archive_.c_str(), install_.c_str(), &run_.progress, &run_.flags, window_.reporter()};
+    ExtractJob Job(HANDLE archive) {
+        return {archive, install_.c_str(), &run_.progress, &run_.flags, window_.reporter()};
     }
 
-    // Writes the archive, runs the stage on a worker as the dialog would and returns the
-    // messages it posted.
+    // Writes the archive, runs the stage on a worker as the dialog would, over the archive
+    // opened as the setup holds it, and returns the messages it posted.
     std::vector<UINT> Run(const std::vector<ZipEntry>& entries) { return RunBytes(BuildZip(entries)); }
     std::vector<UINT> RunBytes(const std::string& bytes) {
         EXPECT_TRUE(WriteFileBytes(archive_, bytes));
-        ExtractJob job = Job();
+        ScopedHandle archive = OpenArchiveFile(archive_);
+        EXPECT_TRUE(archive);
+        ExtractJob job = Job(archive.get());
         window_.RunStage([&job] { return ExtractArchive(job); });
         return window_.messages;
     }
@@ -308,7 +310,8 @@ TEST_F(Extraction, AnEmptyFileHasNoCheckPoint) {
 
 TEST_F(Extraction, StartedTheDialogsWayItRunsOnItsOwnThread) {
     ASSERT_TRUE(WriteFileBytes(archive_, BuildZip({{"one.txt", "1"}})));
-    ExtractJob job = Job();
+    ScopedHandle archive = OpenArchiveFile(archive_);
+    ExtractJob job = Job(archive.get());
     run_.flags.running = 0;  // a request left over from the download is dropped
     StartExtraction(&job);
     EXPECT_EQ(run_.flags.running, 1);

@@ -59,7 +59,9 @@ protected:
         window_.failures.clear();
         window_.percentTexts.clear();
         EXPECT_TRUE(WriteFileBytes(archive_, bytes));
-        ExtractJob job = {archive_.c_str(), install_.c_str(), &run_.progress, &run_.flags, window_.reporter()};
+        ScopedHandle archive = OpenArchiveFile(archive_);
+        EXPECT_TRUE(archive);
+        ExtractJob job = {archive.get(), install_.c_str(), &run_.progress, &run_.flags, window_.reporter()};
         window_.RunStage([&job] { return ExtractArchive(job); });
         return window_.messages;
     }
