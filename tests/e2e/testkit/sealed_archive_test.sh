@@ -36,7 +36,7 @@ probe "waiting for the signature" "$(profile_text PROFILE_VERIFYING_STATUS)"
 probe "extracting" "복사 중... zeros.bin"
 
 expect_setup_ended "sealed"
-expect_installed_from "sealed" "$SIGNED_CONTENT" "$dir"
+expect_package_installed "sealed" "$SIGNED_PACKAGE" "$dir"
 expect_eq "the archive gone with the setup" "$(archive_state)" absent
 expect_eq "the package, then its signature" "$(grep -o 'GET [^ ]*' "$FAULT_LOG" | paste -sd ' ')" \
   "GET /update/p.zip GET /update/p.zip.sig"

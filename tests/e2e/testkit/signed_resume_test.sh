@@ -14,9 +14,9 @@ link=http://link.example/page
 trap 'fault_stop; testkit_cleanup "$dir"' EXIT
 find_temp_archive || { fail "no temporary folder"; finish; }
 signed_package "$E2E_STATE/resume-first" 0 "the first package" || { fail "cannot make the first package"; finish; }
-first_package=$SIGNED_PACKAGE first_content=$SIGNED_CONTENT
+first_package=$SIGNED_PACKAGE
 signed_package "$E2E_STATE/resume-second" 0 "the second package" || { fail "cannot make the second package"; finish; }
-second_package=$SIGNED_PACKAGE second_content=$SIGNED_CONTENT
+second_package=$SIGNED_PACKAGE
 
 # requests: the fault server's log as "PATH" or "PATH RANGE" lines joined by " | ".
 requests() {
@@ -24,10 +24,10 @@ requests() {
     sed 's/ $//' | paste -sd '|' | sed 's/|/ | /g'
 }
 
-# row WHAT CONTENT REQUESTS FAULT_OPTION...: one install against the fault server started with
-# the options; CONTENT is what must be installed, REQUESTS what must have been asked for.
+# row WHAT PACKAGE REQUESTS FAULT_OPTION...: one install against the fault server started with
+# the options; PACKAGE is what must be installed, REQUESTS what must have been asked for.
 row() {
-  local what=$1 content=$2 expected=$3
+  local what=$1 package=$2 expected=$3
   shift 3
   echo "== $what"
   forget_install "$dir"
@@ -37,18 +37,18 @@ row() {
   setup_start "/axs:$link" "$FAULT_URL" -r || { fail "$what: setup did not start"; fault_stop; return; }
   install_into "$win_dir" || fail "$what: Install and agreement"
   expect_setup_ended "$what"
-  expect_installed_from "$what" "$content" "$dir"
+  expect_package_installed "$what" "$package" "$dir"
   expect_eq "$what: requests" "$(requests)" "$expected"
   expect_eq "$what: the archive gone" "$(archive_state)" absent
   expect_started "$what" "$win_dir" "$dir" "-r"
   fault_stop
 }
 
-row "the rest of the same package (206): the hash goes on" "$first_content" \
+row "the rest of the same package (206): the hash goes on" "$first_package" \
   "/update/p.zip | /update/p.zip bytes=20000- | /update/p.zip.sig"
-row "the whole package again (200): the hash starts again" "$first_content" \
+row "the whole package again (200): the hash starts again" "$first_package" \
   "/update/p.zip | /update/p.zip bytes=20000- | /update/p.zip.sig" --mode no-range
-row "the rest of another package (206, new validators): from zero again" "$second_content" \
+row "the rest of another package (206, new validators): from zero again" "$second_package" \
   "/update/p.zip | /update/p.zip bytes=20000- | /update/p.zip | /update/p.zip.sig" \
   --replace-body "$second_package" --replace-sig "$second_package.sig"
 finish
