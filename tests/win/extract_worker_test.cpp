@@ -107,6 +107,25 @@ TEST_F(Extraction, LayoutsLandUnderTheInstallFolder) {
     }
 }
 
+// The archive is read through its handle with a block read ahead for minizip's byte-sized
+// header reads: headers and data that straddle the blocks, entries of every size around one,
+// and a directory many blocks long all come out whole.
+TEST_F(Extraction, EntriesAcrossTheReadAheadBlocksComeOutWhole) {
+    const size_t kBlock = 16384;
+    std::vector<ZipEntry> entries;
+    FileMap expected;
+    const size_t sizes[] = {0, 1, kBlock - 31, kBlock - 1, kBlock, kBlock + 1, 2 * kBlock + 5, 3};
+    for (size_t i = 0; i < 400; ++i) {
+        std::string name = "many/entry_" + std::to_string(i) + "_" + std::string(60, 'n') + ".bin";
+        std::string data = NoiseBytes(sizes[i % 8] + i % 3, static_cast<uint32_t>(i));
+        entries.push_back({name, data, i % 2 == 1});
+        expected["many\\" + name.substr(5)] = data;
+    }
+    EXPECT_EQ(Run(entries), kExtracted);
+    EXPECT_EQ(ListFolder(install_ + "many").size(), expected.size());
+    for (const auto& file : expected) EXPECT_EQ(Read(file.first), file.second) << file.first;
+}
+
 TEST_F(Extraction, AFolderEntryAloneMakesNoParentsAndShowsNothing) {
     EXPECT_EQ(Run({{"p/q/", ""}}), kExtracted);
     EXPECT_FALSE(PathExists(install_ + "p"));  // its first file would make them
