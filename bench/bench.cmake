@@ -30,3 +30,27 @@ add_custom_target(bench_tools ALL DEPENDS "${BENCH_MAKE_PACKAGE}" velmora_setup_
 add_executable(bench_sha256 bench/hash_file.cpp)
 target_link_libraries(bench_sha256 PRIVATE setup_glue program_options)
 add_dependencies(bench_tools bench_sha256)
+
+# The same program with a publisher key, for row K (a keyed install against an unkeyed one of
+# the same package): a throwaway key pair made once in <build>/bench-key/, whose private half
+# signs the benchmark's package. The program's own key source comes before the library's, so
+# the library's (the profile's, none for Velmora) is never linked into it.
+set(BENCH_KEY_DIR "${CMAKE_BINARY_DIR}/bench-key")
+set(BENCH_KEY_SOURCE "${CMAKE_BINARY_DIR}/generated/bench_package_key.cpp")
+add_custom_command(
+    OUTPUT "${BENCH_KEY_DIR}/package_key.pub"
+    COMMAND "${CMAKE_COMMAND}" -E rm -rf "${BENCH_KEY_DIR}"
+    COMMAND bash "${CMAKE_SOURCE_DIR}/scripts/make-package-key.sh" "${BENCH_KEY_DIR}" >/dev/null
+    DEPENDS "${CMAKE_SOURCE_DIR}/scripts/make-package-key.sh"
+    COMMENT "Making the benchmark's throwaway package key")
+add_custom_command(
+    OUTPUT "${BENCH_KEY_SOURCE}"
+    COMMAND "${PACKAGE_KEY_TOOL}" "${BENCH_KEY_SOURCE}" "${BENCH_KEY_DIR}/package_key.pub"
+    DEPENDS "${PACKAGE_KEY_TOOL}" "${BENCH_KEY_DIR}/package_key.pub"
+    COMMENT "Building the benchmark's key into the keyed program")
+add_executable(velmora_setup_keyed WIN32 ${ENTRY_SOURCES} "${BENCH_KEY_SOURCE}")
+target_link_libraries(velmora_setup_keyed PRIVATE setup_glue program_options)
+target_link_options(velmora_setup_keyed PRIVATE -s)  # as the shipped program
+target_include_directories(velmora_setup_keyed PRIVATE "${CMAKE_SOURCE_DIR}/res" "${RES_BUILD_DIR}")
+add_dependencies(velmora_setup_keyed contract_text)
+add_dependencies(bench_tools velmora_setup_keyed)

@@ -358,3 +358,37 @@ tls_runs() {
       tls_download_runs https "$HTTPS_URL" "$1" "$2" $variant || return 1
   done
 }
+
+# K: a keyed install against an unkeyed one of the same package. velmora_setup_keyed.exe is the
+# program built with the benchmark's throwaway key (<build>/bench-key); it hashes the archive
+# while it downloads it, then fetches "<package>.sig" and checks it before extracting. nginx
+# serves the signature beside the package.
+
+# sign_package FILE: FILE's signature under the benchmark's key, served beside it.
+sign_package() {
+  local key=$build/bench-key/package_key.pem sig=$1.sig
+  if [ ! -f "$sig" ] || [ "$1" -nt "$sig" ] || [ "$key" -nt "$sig" ]; then
+    openssl dgst -sha256 -sign "$key" -out "$sig" "$1" || return 1
+  fi
+  ln -f "$sig" "$www/update/velmora_direct.zip.sig"
+}
+
+# keyed_runs MIB N: N pairs of whole installs of the MIB package, each an unkeyed install
+# followed by a keyed one, so that both meet the same state of the machine.
+keyed_runs() {
+  local package run unkeyed_s saved=$SETUP_EXE
+  package=$(package_for "$1") || return 1
+  serve "$package" && sign_package "$package" || { echo "bench: cannot sign the package" >&2; return 1; }
+  for run in $(seq "$2"); do
+    SETUP_EXE=$saved
+    setup_install_once "unkeyed-$1MiB-$run" || return 1
+    unkeyed_s=$WHOLE_S
+    SETUP_EXE=$KEYED_EXE
+    setup_install_once "keyed-$1MiB-$run" || { SETUP_EXE=$saved; return 1; }
+    SETUP_EXE=$saved
+    echo "keyed $1 $WHOLE_S $unkeyed_s" >>"$results"
+    step "keyed install $1 MiB run $run: keyed $WHOLE_S s, unkeyed $unkeyed_s s"
+  done
+  rm -f "$www/update/velmora_direct.zip.sig"
+  forget_install "$INSTALL_DIR"
+}

@@ -102,6 +102,10 @@ report() {
   hash_s=$(med hash "$MAIN" 3) sum_s=$(med hash "$MAIN" 4)
   row H "SHA-256 of $MAIN MiB (CryptoAPI), median of $(count hash "$MAIN")" "$hash_s s" \
     "sha256sum $sum_s s" "$(ratio "$hash_s" "$sum_s")" "<= 1.2"
+  local keyed_s unkeyed_s
+  keyed_s=$(med keyed "$MAIN" 3) unkeyed_s=$(med keyed "$MAIN" 4)
+  row K "keyed install $MAIN MiB, median of $(count keyed "$MAIN")" "$keyed_s s" \
+    "unkeyed $unkeyed_s s" "$(ratio "$keyed_s" "$unkeyed_s")" "<= 1.05"
   report_costs
 }
 

@@ -62,7 +62,8 @@ export SOURCE_DIR=$root BUILD_DIR=$build
 COUNTING_EXE=$build/velmora_setup_counting.exe
 MAKE_PACKAGE=$build/host/bench_make_package
 HASH_EXE=$build/bench_sha256.exe
-for f in "$SETUP_EXE" "$UIDRIVER" "$COUNTING_EXE" "$MAKE_PACKAGE" "$HASH_EXE" "$build/velmora_setup.map"; do
+KEYED_EXE=$build/velmora_setup_keyed.exe
+for f in "$SETUP_EXE" "$UIDRIVER" "$COUNTING_EXE" "$MAKE_PACKAGE" "$HASH_EXE" "$KEYED_EXE" "$build/velmora_setup.map"; do
   [ -f "$f" ] || { echo "bench: $f missing; build without --no-build" >&2; exit 1; }
 done
 
@@ -93,7 +94,7 @@ cleanup() {
   drv close "$PRODUCT_WINDOW" 2000 >/dev/null 2>&1 || true
   [ -n "${WATCH_PID:-}" ] && kill "$WATCH_PID" 2>/dev/null
   [ -n "${INSTALL_DIR:-}" ] && forget_install "$INSTALL_DIR"
-  rm -rf "$state/native" "$state/curl.bin" "$www/update/velmora_direct.zip"
+  rm -rf "$state/native" "$state/curl.bin" "$www/update/velmora_direct.zip" "$www/update/velmora_direct.zip.sig"
   PACKAGE_SERVER_STATE=$state/nginx bash "$root/scripts/package-server.sh" stop >/dev/null 2>&1
   tls_untrust >/dev/null 2>&1
   [ "$own_wine" = 1 ] && wine_env_stop
@@ -139,5 +140,9 @@ cost_runs "$MAIN" "$((RUNS < 3 ? RUNS : 3))" || { echo "bench: cost run failed" 
 # H: the package signature check's hashing against sha256sum.
 step "hashing: the setup's SHA-256 against sha256sum"
 hash_runs "$MAIN" "$RUNS" || { echo "bench: hash run failed" >&2; exit 1; }
+
+# K: a keyed install against an unkeyed one of the same package.
+step "keyed: a keyed install against an unkeyed one"
+keyed_runs "$MAIN" "$RUNS" || { echo "bench: keyed run failed" >&2; exit 1; }
 
 report

@@ -1,7 +1,5 @@
 #include "download/download_worker.h"
 
-#include <cerrno>
-
 #include "app/stage_thread.h"
 #include "app/texts.h"
 #include "download/download_rules.h"
@@ -25,20 +23,27 @@ StageResult Failed(StageCode code, ErrorKind kind = ErrorKind::kNone, int32_t er
     return StageFailed(Stage::kDownload, code, kind, error);
 }
 
-StageResult FailedWithErrno(StageCode code) { return Failed(code, ErrorKind::kErrno, errno); }
+StageResult FailedWithError(StageCode code, DWORD error) {
+    return Failed(code, ErrorKind::kWin32, static_cast<int32_t>(error));
+}
 
 StageResult Succeeded() { return StageSucceeded(Stage::kDownload); }
 
 // One package on its way into the archive, across the retries after a cut.
 struct Transfer {
+    Transfer(const DownloadJob& job, CInternetSession& session)
+        : job(job), session(session), archive(*job.archive), keyed(job.profile->packageKeyBytes > 0) {}
+
     const DownloadJob& job;
     CInternetSession& session;
-    PackageLocation location;  // as asked for; each request follows its own redirects
-    ArchiveWriter archive;
+    PackageLocation location = {};  // as asked for; each request follows its own redirects
+    TempArchive& archive;
     PackageRequest request;
-    int32_t length = 0;        // the package's Content-Length
-    uint64_t onDisk = 0;       // bytes stored in the archive
-    CString etag;              // the first response's validators, to tell a changed package
+    const bool keyed;         // the profile has a publisher key: the package is checked
+    PackageCheck check;       // when keyed: the SHA-256 of the bytes in the archive
+    int32_t length = 0;       // the package's Content-Length
+    uint64_t onDisk = 0;      // bytes stored in the archive
+    CString etag;             // the first response's validators, to tell a changed package
     CString lastModified;
 };
 
@@ -73,15 +78,46 @@ bool GoesOn(const DownloadJob& job) {
     return ContinueAfterCancelCheck(job.flags, job.reporter, kDownloadCancelQuestion, kCancelQuestionFlags);
 }
 
+StageResult SignatureVerdict(const SignatureResult& checked) {
+    int32_t error = static_cast<int32_t>(checked.error);
+    switch (checked.code) {
+        case SignatureCheck::kOk: return Succeeded();
+        case SignatureCheck::kCancelled: return Failed(StageCode::kUserAbort);
+        case SignatureCheck::kMalformed: return Failed(StageCode::kSignatureMalformed);
+        case SignatureCheck::kMismatch: return Failed(StageCode::kSignatureMismatch, ErrorKind::kHresult, error);
+        default: return Failed(StageCode::kSignatureCheck, SystemErrorKind(checked.error), error);
+    }
+}
+
+// The archive for a package taken from its first byte: made for the run's first package,
+// emptied through its handle for a later one (a 200 after a cut); the hash starts again with it.
+StageResult StartArchive(Transfer* t) {
+    if (!t->archive.handle()) {
+        DWORD error = t->archive.Create();
+        if (error != 0) return FailedWithError(StageCode::kArchiveCreate, error);
+    } else if (!t->archive.Empty()) {
+        return StageFailedWithLastError(Stage::kDownload, StageCode::kWrite);
+    }
+    return t->keyed ? SignatureVerdict(t->check.Begin()) : Succeeded();
+}
+
 // An empty archive for a package taken from its first byte, with that response's length and
-// validators. False when the archive cannot be made.
-bool BeginArchive(Transfer* t, int32_t length, const CString& etag, const CString& lastModified) {
-    if (!t->archive.Create()) return false;
+// validators.
+StageResult BeginArchive(Transfer* t, int32_t length, const CString& etag, const CString& lastModified) {
+    StageResult started = StartArchive(t);
+    if (!started.ok()) return started;
     t->onDisk = 0;
     t->length = length;
     t->etag = etag;
     t->lastModified = lastModified;
-    return true;
+    return Succeeded();
+}
+
+// The block just read, into the archive and, when keyed, into the hash.
+StageResult StoreBlock(Transfer* t, const char* block, UINT count) {
+    if (!t->archive.Write(block, count)) return StageFailedWithLastError(Stage::kDownload, StageCode::kWrite);
+    t->onDisk += count;
+    return t->keyed ? SignatureVerdict(t->check.Add(block, count)) : Succeeded();
 }
 
 void ShowPercent(const StageReporter& reporter, uint64_t received, int32_t length) {
@@ -108,8 +144,8 @@ StageResult ReceiveBody(Transfer* t) {
         UINT count = 0;
         if (!t->request.response().Read(block, sizeof block, &count))
             return StageFailedWithLastError(Stage::kDownload, StageCode::kRead);
-        if (!t->archive.Write(block, count)) return FailedWithErrno(StageCode::kWrite);
-        t->onDisk += count;
+        StageResult stored = StoreBlock(t, block, count);
+        if (!stored.ok()) return stored;
         ShowPercent(t->job.reporter, t->onDisk, t->length);
         ReadOutcome outcome = AfterBodyRead(count, t->onDisk, t->length);
         if (outcome != ReadOutcome::kMore) return BodyEnded(outcome, t->onDisk, t->length);
@@ -123,8 +159,8 @@ StageResult FetchWhole(Transfer* t) {
     StageResult result = t->request.Send(t->session, t->location, 0);
     if (result.ok()) result = CheckResponse(t->request, &length);
     if (!result.ok()) return result;
-    if (!BeginArchive(t, length, t->request.Header(HTTP_QUERY_ETAG), t->request.Header(HTTP_QUERY_LAST_MODIFIED)))
-        return FailedWithErrno(StageCode::kArchiveCreate);
+    result = BeginArchive(t, length, t->request.Header(HTTP_QUERY_ETAG), t->request.Header(HTTP_QUERY_LAST_MODIFIED));
+    if (!result.ok()) return result;
     t->job.reporter.ShowStatus(kDownloadingStatus);
     t->job.reporter.ShowPercent("");
     return ReceiveBody(t);
@@ -148,8 +184,8 @@ StageResult FetchRest(Transfer* t) {
     switch (JudgeRangedResponse(point, response, &newLength)) {
         case ResumeVerdict::kAppend: return ReceiveBody(t);
         case ResumeVerdict::kStoreWhole:
-            if (!BeginArchive(t, newLength, etag, lastModified)) return FailedWithErrno(StageCode::kArchiveCreate);
-            return ReceiveBody(t);
+            result = BeginArchive(t, newLength, etag, lastModified);
+            return result.ok() ? ReceiveBody(t) : result;
         case ResumeVerdict::kRestart: return FetchWhole(t);
         case ResumeVerdict::kFail: break;
     }
@@ -182,7 +218,6 @@ StageResult FetchPackage(Transfer* t) {
         Sleep(RetryPauseMs(retries));
         result = FetchRest(t);
     }
-    if (result.ok() && !t->archive.Finish()) return FailedWithErrno(StageCode::kWrite);
     return result;
 }
 
@@ -206,52 +241,33 @@ StageResult FetchSignature(Transfer* t, uint8_t* signature, size_t* signatureByt
     return Succeeded();
 }
 
-// The hashing's progress on the percentage field; a cancel check point too.
-bool ShowHashProgress(void* context, uint64_t done, uint64_t total) {
-    const DownloadJob* job = static_cast<const DownloadJob*>(context);
-    char text[kPercentTextCapacity];
-    FormatPercent(total > 0 ? static_cast<int>(done * 100 / total) : 100, text, sizeof text);
-    job->reporter.ShowPercent(text);
-    return GoesOn(*job);
-}
-
-StageResult SignatureVerdict(const SignatureResult& checked) {
-    int32_t error = static_cast<int32_t>(checked.error);
-    switch (checked.code) {
-        case SignatureCheck::kOk: return Succeeded();
-        case SignatureCheck::kCancelled: return Failed(StageCode::kUserAbort);
-        case SignatureCheck::kMalformed: return Failed(StageCode::kSignatureMalformed);
-        case SignatureCheck::kMismatch: return Failed(StageCode::kSignatureMismatch, ErrorKind::kHresult, error);
-        default: return Failed(StageCode::kSignatureCheck, SystemErrorKind(checked.error), error);
-    }
-}
-
-// The complete archive against the publisher's signature, before anything is extracted.
+// The complete archive against the publisher's signature, before anything is extracted: the
+// hash of the bytes the download wrote, so nothing is read back.
 StageResult CheckSignature(Transfer* t) {
+    const ProductProfile& p = *t->job.profile;
+    t->job.reporter.ShowStatus(p.verifyingStatus);
+    t->job.reporter.ShowPercent("");
+    if (!GoesOn(t->job)) return Failed(StageCode::kUserAbort);
     uint8_t signature[kMaxModulusBytes + 1];
     size_t signatureBytes = 0;
     StageResult result = FetchSignature(t, signature, &signatureBytes);
     if (!result.ok()) return result;
-    const ProductProfile& p = *t->job.profile;
-    t->job.reporter.ShowStatus(p.verifyingStatus);
-    t->job.reporter.ShowPercent("");
-    return SignatureVerdict(CheckPackageSignatureWithKey(p.packageKey, p.packageKeyBytes, t->job.archive->path(),
-                                                         signature, signatureBytes, ShowHashProgress,
-                                                         const_cast<DownloadJob*>(&t->job)));
+    return SignatureVerdict(t->check.Verify(p.packageKey, p.packageKeyBytes, signature, signatureBytes));
 }
 
-// One download over |session|. A failure the user did not ask for shows the download notice
-// while the request and the partial archive are still open; leaving the scope then deletes the
-// partial archive and closes the request and the connection. An archive refused by its
-// signature is deleted too.
+// One download over |session| into a new archive (an earlier run's goes first). A failure the
+// user did not ask for shows the download notice while the request and the partial archive
+// are still open; every failure then closes the archive, which deletes it, also one its
+// signature refused. Leaving the scope closes the request and the connection.
 StageResult Download(const DownloadJob& job, CInternetSession& session) {
-    Transfer t = {job, session, {}, ArchiveWriter(*job.archive), {}, 0, 0, CString(), CString()};
+    job.archive->Close();
+    Transfer t(job, session);
     StageResult result = SettleLocation(job, &t.location) ? FetchPackage(&t) : Failed(StageCode::kPackageUrl);
-    if (result.ok() && job.profile->packageKeyBytes > 0) {
-        result = CheckSignature(&t);
-        if (!result.ok()) job.archive->Delete();
+    if (result.ok() && t.keyed) result = CheckSignature(&t);
+    if (!result.ok()) {
+        if (result.code != StageCode::kUserAbort) job.reporter.ShowMessage(kDownloadFailedMessage, MB_OK);
+        job.archive->Close();
     }
-    if (!result.ok() && result.code != StageCode::kUserAbort) job.reporter.ShowMessage(kDownloadFailedMessage, MB_OK);
     return result;
 }
 

@@ -17,7 +17,7 @@ struct DownloadJob {
     const ProductProfile* profile;  // the package server, archive name, agent and key
     bool externalMode;              // started with "/axs:": fetch |packageUrl| instead
     const char* packageUrl;         // the "/axs:" package URL
-    const TempArchive* archive;     // named already; written, or deleted on failure
+    TempArchive* archive;           // named already; made and written here, closed (deleted) on failure
     RunFlags* flags;                // the cancel protocol
     StageReporter reporter;
 };

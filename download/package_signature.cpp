@@ -1,9 +1,8 @@
 #include "download/package_signature.h"
 
-#include <wincrypt.h>
-
 #include "app/profile.h"
 #include "download/signature_rules.h"
+#include "fw/scoped.h"
 
 namespace {
 
@@ -11,89 +10,45 @@ namespace {
 // the program at large is built for XP (_WIN32_WINNT 0x0501).
 const ALG_ID kSha256 = ALG_CLASS_HASH | ALG_TYPE_ANY | 12;  // ALG_SID_SHA_256: 0x800C
 
-// Owners of what the check acquires: each releases its handle when it goes out of scope, so
-// every early return releases in the reverse order of acquisition. None is copied.
-class Owner {
-public:
-    Owner() = default;
-    Owner(const Owner&) = delete;
-    Owner& operator=(const Owner&) = delete;
-};
-
-class Provider : Owner {
-public:
-    ~Provider() {
-        if (handle) CryptReleaseContext(handle, 0);
-    }
-    HCRYPTPROV handle = 0;
-};
-
-class Key : Owner {
-public:
-    ~Key() {
-        if (handle) CryptDestroyKey(handle);
-    }
-    HCRYPTKEY handle = 0;
-};
-
-class Hash : Owner {
-public:
-    ~Hash() {
-        if (handle) CryptDestroyHash(handle);
-    }
-    HCRYPTHASH handle = 0;
-};
-
-class File : Owner {
-public:
-    explicit File(const char* path)
-        : handle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
-    ~File() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-    HANDLE handle;
-};
-
-// One block on the process heap: too large for a worker's stack.
-class Block : Owner {
-public:
-    Block() : data(static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, kHashBlockBytes))) {}
-    ~Block() {
-        if (data) HeapFree(GetProcessHeap(), 0, data);
-    }
-    BYTE* data;
-};
-
 SignatureResult Done() { return {SignatureCheck::kOk, 0}; }
 SignatureResult Refused(SignatureCheck code) { return {code, 0}; }
 // A failed system call: keeps its reason.
 SignatureResult Failed(SignatureCheck code) { return {code, GetLastError()}; }
 
-// A verify-only context of the RSA and AES provider: no key container is made or opened.
-bool AcquireProvider(Provider* provider) {
-    return CryptAcquireContextA(&provider->handle, nullptr, nullptr, PROV_RSA_AES,
-                                CRYPT_VERIFYCONTEXT) != FALSE;
+// The key's modulus length, and the signature in the order CryptVerifySignature reads it
+// (least significant byte first) into |reversed|: kNoKey or kMalformed when they cannot be.
+SignatureResult CheckForm(const uint8_t* keyBlob, size_t keyBlobBytes, const uint8_t* signature,
+                          size_t signatureBytes, size_t* modulusBytes, BYTE* reversed) {
+    *modulusBytes = KeyBlobModulusBytes(keyBlob, keyBlobBytes);
+    if (*modulusBytes == 0) return Refused(SignatureCheck::kNoKey);
+    if (!SignatureToLittleEndian(signature, signatureBytes, *modulusBytes, reversed, kMaxModulusBytes))
+        return Refused(SignatureCheck::kMalformed);
+    return Done();
 }
 
-// Hashes the whole file into |hash|, block by block, as long as it was when opened.
-SignatureResult HashFileInto(HCRYPTHASH hash, const char* path, HashProgress progress, void* context) {
-    File file(path);
+// One block on the process heap: too large for a worker's stack.
+struct HeapBlockTraits : NullMeansEmpty<BYTE*> {
+    static void Release(Value v) { HeapFree(GetProcessHeap(), 0, v); }
+};
+using ScopedHeapBlock = Scoped<HeapBlockTraits>;
+
+// Adds the whole file at |path| to |check|, block by block, as long as it was when opened.
+SignatureResult AddFile(PackageCheck* check, const char* path, HashProgress progress, void* context) {
+    ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size;
-    if (file.handle == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.handle, &size)) {
-        return Failed(SignatureCheck::kOpenFile);
-    }
-    Block block;
-    if (!block.data) return {SignatureCheck::kReadFile, ERROR_NOT_ENOUGH_MEMORY};
+    if (!file || !GetFileSizeEx(file.get(), &size)) return Failed(SignatureCheck::kOpenFile);
+    ScopedHeapBlock block(static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, kHashBlockBytes)));
+    if (!block) return {SignatureCheck::kReadFile, ERROR_NOT_ENOUGH_MEMORY};
     const uint64_t total = static_cast<uint64_t>(size.QuadPart);
-    uint64_t done = 0;
-    while (done < total) {
+    for (uint64_t done = 0; done < total;) {
         uint64_t left = total - done;
         DWORD wanted = left < kHashBlockBytes ? static_cast<DWORD>(left) : kHashBlockBytes;
         DWORD got = 0;
-        if (!ReadFile(file.handle, block.data, wanted, &got, nullptr)) return Failed(SignatureCheck::kReadFile);
+        if (!ReadFile(file.get(), block.get(), wanted, &got, nullptr)) return Failed(SignatureCheck::kReadFile);
         if (got == 0) return {SignatureCheck::kReadFile, ERROR_HANDLE_EOF};  // it shrank meanwhile
-        if (!CryptHashData(hash, block.data, got, 0)) return Failed(SignatureCheck::kHash);
+        SignatureResult added = check->Add(block.get(), got);
+        if (added.code != SignatureCheck::kOk) return added;
         done += got;
         if (progress && !progress(context, done, total)) return Refused(SignatureCheck::kCancelled);
     }
@@ -101,6 +56,65 @@ SignatureResult HashFileInto(HCRYPTHASH hash, const char* path, HashProgress pro
 }
 
 }  // namespace
+
+PackageCheck::~PackageCheck() {
+    if (key_) CryptDestroyKey(key_);
+    if (hash_) CryptDestroyHash(hash_);
+    if (provider_) CryptReleaseContext(provider_, 0);
+}
+
+SignatureResult PackageCheck::Begin() {
+    // A verify-only context of the RSA and AES provider: no key container is made or opened.
+    if (!provider_ && !CryptAcquireContextA(&provider_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+        provider_ = 0;
+        return Failed(SignatureCheck::kProvider);
+    }
+    if (hash_) CryptDestroyHash(hash_);
+    hash_ = 0;
+    if (!CryptCreateHash(provider_, kSha256, 0, 0, &hash_)) {
+        hash_ = 0;
+        return Failed(SignatureCheck::kHash);
+    }
+    return Done();
+}
+
+SignatureResult PackageCheck::Add(const void* data, size_t count) {
+    if (!hash_) return {SignatureCheck::kHash, ERROR_INVALID_HANDLE};
+    const BYTE* bytes = static_cast<const BYTE*>(data);
+    const size_t kMostAtOnce = 1u << 30;  // CryptHashData counts in a DWORD
+    for (size_t done = 0; done < count;) {
+        DWORD part = static_cast<DWORD>(count - done < kMostAtOnce ? count - done : kMostAtOnce);
+        if (!CryptHashData(hash_, bytes + done, part, 0)) return Failed(SignatureCheck::kHash);
+        done += part;
+    }
+    return Done();
+}
+
+SignatureResult PackageCheck::Verify(const uint8_t* keyBlob, size_t keyBlobBytes, const uint8_t* signature,
+                                     size_t signatureBytes) {
+    size_t modulusBytes = 0;
+    BYTE reversed[kMaxModulusBytes];
+    SignatureResult form = CheckForm(keyBlob, keyBlobBytes, signature, signatureBytes, &modulusBytes, reversed);
+    if (form.code != SignatureCheck::kOk) return form;
+    if (!hash_) return {SignatureCheck::kHash, ERROR_INVALID_HANDLE};
+    if (key_) CryptDestroyKey(key_);
+    key_ = 0;
+    if (!CryptImportKey(provider_, keyBlob, static_cast<DWORD>(keyBlobBytes), 0, 0, &key_)) {
+        key_ = 0;
+        return Failed(SignatureCheck::kImportKey);
+    }
+    if (!CryptVerifySignatureA(hash_, reversed, static_cast<DWORD>(modulusBytes), key_, nullptr, 0))
+        return Failed(SignatureCheck::kMismatch);
+    return Done();
+}
+
+SignatureResult PackageCheck::Digest(uint8_t digest[kSha256Bytes]) {
+    DWORD length = kSha256Bytes;
+    if (!hash_) return {SignatureCheck::kHash, ERROR_INVALID_HANDLE};
+    if (!CryptGetHashParam(hash_, HP_HASHVAL, digest, &length, 0) || length != kSha256Bytes)
+        return Failed(SignatureCheck::kHash);
+    return Done();
+}
 
 bool PackageKeyBuiltIn() { return g_profile.packageKeyBytes != 0; }
 
@@ -114,45 +128,21 @@ SignatureResult CheckPackageSignatureWithKey(const uint8_t* keyBlob, size_t keyB
                                              const char* archivePath, const uint8_t* signature,
                                              size_t signatureBytes, HashProgress progress,
                                              void* context) {
-    size_t modulusBytes = KeyBlobModulusBytes(keyBlob, keyBlobBytes);
-    if (modulusBytes == 0) return Refused(SignatureCheck::kNoKey);
-    // CryptVerifySignature reads the signature least significant byte first.
+    size_t modulusBytes = 0;
     BYTE reversed[kMaxModulusBytes];
-    if (!SignatureToLittleEndian(signature, signatureBytes, modulusBytes, reversed, sizeof(reversed))) {
-        return Refused(SignatureCheck::kMalformed);
-    }
-    Provider provider;
-    if (!AcquireProvider(&provider)) return Failed(SignatureCheck::kProvider);
-    Key key;
-    if (!CryptImportKey(provider.handle, keyBlob, static_cast<DWORD>(keyBlobBytes), 0, 0, &key.handle)) {
-        return Failed(SignatureCheck::kImportKey);
-    }
-    Hash hash;
-    if (!CryptCreateHash(provider.handle, kSha256, 0, 0, &hash.handle)) {
-        return Failed(SignatureCheck::kHash);
-    }
-    SignatureResult hashed = HashFileInto(hash.handle, archivePath, progress, context);
-    if (hashed.code != SignatureCheck::kOk) return hashed;
-    if (!CryptVerifySignatureA(hash.handle, reversed, static_cast<DWORD>(modulusBytes), key.handle,
-                               nullptr, 0)) {
-        return Failed(SignatureCheck::kMismatch);
-    }
-    return Done();
+    SignatureResult result = CheckForm(keyBlob, keyBlobBytes, signature, signatureBytes, &modulusBytes, reversed);
+    PackageCheck check;
+    if (result.code == SignatureCheck::kOk) result = check.Begin();
+    if (result.code == SignatureCheck::kOk) result = AddFile(&check, archivePath, progress, context);
+    if (result.code == SignatureCheck::kOk) result = check.Verify(keyBlob, keyBlobBytes, signature, signatureBytes);
+    return result;
 }
 
 SignatureResult HashFileSha256(const char* path, uint8_t digest[kSha256Bytes], HashProgress progress,
                                void* context) {
-    Provider provider;
-    if (!AcquireProvider(&provider)) return Failed(SignatureCheck::kProvider);
-    Hash hash;
-    if (!CryptCreateHash(provider.handle, kSha256, 0, 0, &hash.handle)) {
-        return Failed(SignatureCheck::kHash);
-    }
-    SignatureResult hashed = HashFileInto(hash.handle, path, progress, context);
-    if (hashed.code != SignatureCheck::kOk) return hashed;
-    DWORD length = kSha256Bytes;
-    if (!CryptGetHashParam(hash.handle, HP_HASHVAL, digest, &length, 0) || length != kSha256Bytes) {
-        return Failed(SignatureCheck::kHash);
-    }
-    return Done();
+    PackageCheck check;
+    SignatureResult result = check.Begin();
+    if (result.code == SignatureCheck::kOk) result = AddFile(&check, path, progress, context);
+    if (result.code == SignatureCheck::kOk) result = check.Digest(digest);
+    return result;
 }

@@ -7,6 +7,7 @@
 #include "fw/path_text.h"
 #include "fw/scoped.h"
 #include "install/archive_entry.h"
+#include "install/archive_stream.h"
 #include "install/block_copy.h"
 #include "install/entry_name_rules.h"
 #include "install/progress.h"
@@ -156,11 +157,11 @@ void StartExtraction(ExtractJob* job) {
 
 StageResult ExtractArchive(const ExtractJob& job) {
     {
-        ScopedUnzip sizes(unzOpen(job.archivePath));
+        ScopedUnzip sizes(OpenArchiveOnHandle(job.archive));
         if (!sizes) return Failed(StageCode::kArchiveOpen);
         SumArchiveSizes(sizes.get(), job.progress);
     }
-    ScopedUnzip archive(unzOpen(job.archivePath));
+    ScopedUnzip archive(OpenArchiveOnHandle(job.archive));
     if (!archive) return Failed(StageCode::kArchiveOpen);
     Extraction run = {job, CopyProgressReporter(job.progress, job.reporter)};
     return ExtractAllEntries(&run, archive.get());

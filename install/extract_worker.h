@@ -11,7 +11,7 @@
 
 // What the extraction works with. It must live until the stage has ended.
 struct ExtractJob {
-    const char* archivePath;  // the downloaded archive
+    HANDLE archive;           // the downloaded archive, open for reading: read through it only
     const char* installDir;   // the accepted install folder, ending with "\"
     CopyProgress* progress;   // the run's scale: the size pass sets its total
     RunFlags* flags;          // the cancel protocol

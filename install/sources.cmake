@@ -1,5 +1,5 @@
 list(APPEND GLUE_SOURCES install/progress.cpp install/block_copy.cpp install/extract_worker.cpp
-     install/data_copy.cpp)
+     install/archive_stream.cpp install/data_copy.cpp)
 list(APPEND CORE_SOURCES install/progress_rules.cpp install/entry_name_rules.cpp install/data_copy_rules.cpp)
 list(APPEND CORE_TEST_SOURCES tests/unit/progress_rules_test.cpp tests/unit/entry_name_rules_test.cpp
      tests/unit/data_copy_rules_test.cpp)

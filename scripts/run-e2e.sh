@@ -18,6 +18,7 @@ else  # the test-only profile, the only other one with scenarios
   scenarios="$root/tests/e2e/$SETUP_PROFILE" preset=$TESTKIT_PRESET build=$root/$TESTKIT_BUILD
 fi
 export SETUP_EXE="$build/velmora_setup.exe" UIDRIVER="$build/uidriver.exe"
+export RESUMING_SETUP_EXE="$build/velmora_setup_resuming.exe"
 export FAULT_SERVER="$build/host/fault_server" SOURCE_DIR="$root" BUILD_DIR="$build"
 export OFFLINE_SENSAPI="$build/offline/sensapi.dll" PLANTED_DLL="$build/planted/planted_dll.dll"
 [ -f "$SETUP_EXE" ] || { echo "build first: cmake --preset $preset && cmake --build --preset $preset" >&2; exit 2; }

@@ -75,7 +75,7 @@ void CSetupDlg::OnCancel() {
 }
 
 void CSetupDlg::OnDestroy() {
-    m_run.archive.Delete();  // however the dialog ends, the downloaded archive goes with it
+    m_run.archive.Close();  // however the dialog ends, the downloaded archive goes with its handle
 }
 
 // ---- The run, in order ------------------------------------------------------------------------
@@ -136,7 +136,7 @@ LRESULT CSetupDlg::OnSetupStart(WPARAM, LPARAM) {
 // Extraction, ending with WM_SETUP_EXTRACTED.
 LRESULT CSetupDlg::OnSetupDownloaded(WPARAM, LPARAM) {
     m_run.extract = {
-        .archivePath = m_run.archive.path(),
+        .archive = m_run.archive.handle(),
         .installDir = m_run.installDir,
         .progress = &m_run.progress,
         .flags = &m_run.flags,

@@ -52,8 +52,10 @@ package_with_zeros() {
   return $rc
 }
 MEDIUM=$state/medium.zip  # 8 MiB of zeros: more than a tiny drive holds
+LARGE=$state/large.zip    # 64 MiB of zeros: a few seconds of extraction, quick to compare
 BOMB=$state/bomb.zip      # 1 GiB of zeros in about 1 MiB: extraction takes seconds
-package_with_zeros "$MEDIUM" 8 && package_with_zeros "$BOMB" 1024 || { fail "cannot pack"; finish; }
+package_with_zeros "$MEDIUM" 8 && package_with_zeros "$LARGE" 64 && package_with_zeros "$BOMB" 1024 ||
+  { fail "cannot pack"; finish; }
 ZEROS_STATUS="복사 중... zeros.bin"
 
 # serve BODY [OPTION VALUE...]: the fault server answering with BODY (mode ok unless told).
@@ -506,6 +508,46 @@ second_start_at_failure() {
   retry "$what"
 }
 
+# A second setup started while the first asks its cancel question opens a dialog of its own, and
+# its own run cannot touch the first one's archive: it fails with the download's ending, for a
+# sharing violation at the archive, and the archive keeps its bytes. Answered No, the first
+# installs the whole package. second_run_at_question STAGE SERVED STATUS QUESTION
+second_run_at_question() {
+  local what="second setup's run at the $1 question" pid archive_before log=$state/second-setup.log
+  serve "$2" --mode slow --slow-bytes 2000 --slow-delay-ms 100
+  start_external
+  install_into "$DIR_TEXT" || fail "$what: install not started"
+  drv wait-text "$SETUP_TITLE" $IDC_STATUS "$3" 30000 >/dev/null || fail "$what: stage not reached"
+  drv click "$SETUP_TITLE" $IDCANCEL >/dev/null
+  msgbox_of "$SETUP_TITLE" || { fail "$what: no question"; return; }
+  expect_box "$what: question" "$4"
+  archive_before=$(md5sum <"$TEMP_ARCHIVE")
+  WINEDEBUG=-all,+debugstr "$WINE_RUN" "$SETUP_EXE" "/axs:L $FAULT_URL A" </dev/null >"$log" 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do [ "$(drv count-windows "$SETUP_TITLE")" = 2 ] && break; sleep 0.1; done
+  expect_eq "$what: a second dialog" "$(drv count-windows "$SETUP_TITLE")" 2
+  install_into "$DIR_TEXT" || fail "$what: the second setup's install not started"
+  answer_messages "$what: the second setup" "$DOWNLOAD_FAILED_TEXT" "$FAILED_TEXT"
+  expect_eq "$what: the second setup's failure" \
+    "$(PROGRAM_LOG=$log failure_lines | tail -n 1)" "download failed: archive-create (Win32 32)"
+  drv close "$SETUP_TITLE" >/dev/null || fail "$what: cannot close the second dialog"
+  if wait_exit "$pid" 10; then _pass "$what: the second setup ended"; else
+    fail "$what: the second setup still runs"
+    kill "$pid" 2>/dev/null
+  fi
+  expect_eq "$what: the first one's archive unchanged" "$(md5sum <"$TEMP_ARCHIVE")" "$archive_before"
+  drv answer "$SETUP_TITLE" $IDNO >/dev/null || fail "$what: cannot answer No"
+  drv wait-window "$PRODUCT_WINDOW" 60000 >/dev/null || fail "$what: the product did not start"
+  expect_package_installed "$what" "$2" "$dir"
+  expect_completes "$what" "$dir"
+}
+second_run_at_download_question() {
+  second_run_at_question download "$PACKAGE" "$DOWNLOADING_STATUS" "$CANCEL_QUESTION"
+}
+second_run_at_extraction_question() {
+  second_run_at_question extraction "$LARGE" "$ZEROS_STATUS" "$EXTRACT_QUESTION"
+}
+
 # Twenty failed runs in one process, a failed download and a failed extraction in turn: the
 # process's handles stay flat between run 2 and run 20, and its memory within 2 MiB. Wine's
 # heap grows in steps of a few hundred KiB during the first runs and then stays put (measured
@@ -573,6 +615,8 @@ row "second start during the download" second_start_download
 row "second start during the extraction" second_start_extraction
 row "second start at the cancel question" second_start_at_question
 row "second start at the failure notice" second_start_at_failure
+row "second setup's run at the download's cancel question" second_run_at_download_question
+row "second setup's run at the extraction's cancel question" second_run_at_extraction_question
 row "twenty failed runs in one process" twenty_failures
 
 echo "== matrix"

@@ -634,6 +634,25 @@ int CmdHoldFile(char** argv, int, DWORD ms) {
     return rc;
 }
 
+// What another program of the user would try on PATH, each with full sharing of its own, so
+// only the holder's sharing can refuse it: an open for writing, an open for deleting, a rename
+// (undone at once if it succeeded). Prints "write=... delete=... rename=..." with "opened" or
+// the error of each, e.g. "write=32 delete=32 rename=32" for a file held against them all.
+int CmdTryOpen(char** argv, int, DWORD) {
+    const DWORD kAllSharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    std::string line;
+    for (DWORD access : {static_cast<DWORD>(GENERIC_WRITE), static_cast<DWORD>(DELETE)}) {
+        HANDLE file = CreateFileA(argv[0], access, kAllSharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+        if (!error) CloseHandle(file);
+        line += Fmt("%s=", access == DELETE ? "delete" : "write") + (error ? Fmt("%lu ", error) : "opened ");
+    }
+    std::string moved = std::string(argv[0]) + ".moved";
+    DWORD error = MoveFileExA(argv[0], moved.c_str(), 0) ? 0 : GetLastError();
+    if (!error) MoveFileExA(moved.c_str(), argv[0], 0);
+    return Print(line + "rename=" + (error ? Fmt("%lu", error) : "done"));
+}
+
 // Seconds since 1970 by the wall clock, as the shell's EPOCHREALTIME: a script can set these
 // times beside its own.
 double EpochSeconds() {
@@ -771,6 +790,7 @@ const Command kCommands[] = {
     {"restore", "TITLE [ms]", 1, 2, -1, kActMs, CmdRestore},
     {"process-stats", "TITLE", 1, 1, -1, 0, CmdProcessStats},
     {"hold-file", "PATH [ms]", 1, 2, -1, kWaitMs, CmdHoldFile},
+    {"try-open", "PATH", 1, 1, -1, 0, CmdTryOpen},
     {"watch", "TITLE ID UNTIL_TEXT [ms]", 3, 4, 1, kWaitMs, CmdWatch},
     {"record", "TITLE [ms]", 1, 2, -1, kWaitMs, CmdRecord},
 };

@@ -5,8 +5,10 @@
 //                [--slow-bytes N] [--slow-delay-ms MS] [--hang-seconds N] [--max-seconds N]
 //                [--cut-after N] [--cut-times K] [--cut-close fin|reset]
 //                [--replace-body FILE] [--validators both|etag|last-modified|none]
+//                [--sig FILE] [--replace-sig FILE] [--sig-delay-ms MS]
 //
-// Any path gets the current mode's response, except the control path:
+// Any path gets the current mode's response, except the control path and, with --sig, a
+// signature's path:
 //   GET /__mode/NAME  switches to mode NAME at once; answered 200 with "NAME\n" (400 if unknown)
 //   GET /__mode       answered 200 with the current mode; a readiness probe that changes nothing
 // Control requests are not logged.
@@ -36,6 +38,12 @@
 // --replace-body FILE2 the package is replaced once the first cut is done: every later
 // response serves FILE2, with its own ETag and Last-Modified (a FILE2 of n bytes differs from
 // the first package only in its bytes and its validators).
+//
+// Signatures: with --sig FILE, a path that ends in ".sig" (its query aside) gets FILE, the
+// package's detached signature, in modes ok, no-range and slow: after --sig-delay-ms (0), 200
+// with application/octet-stream and its length, in pieces of --slow-bytes in mode slow, never
+// cut. Once the package is replaced, --replace-sig FILE2 is served instead. In the other
+// modes such a path is answered like any other.
 //
 // Validators: every response that carries the package's headers sends an ETag (a strong one,
 // from the bytes) and a Last-Modified (a fixed date; the replacement's is a day later);
@@ -129,6 +137,9 @@ struct Options {
     bool cutWithReset = false;
     std::string replacePath;
     Validators validators = Validators::kBoth;
+    std::string sigPath;
+    std::string replaceSigPath;
+    long sigDelayMs = 0;
 };
 
 // One version of the package: its bytes and the validators a server would send for it.
@@ -136,6 +147,7 @@ struct Package {
     std::string body;
     std::string etag;
     std::string lastModified;
+    std::string signature;  // empty: none given
 };
 
 constexpr size_t kMaxRequestHead = 16 * 1024;
@@ -204,6 +216,7 @@ void PrintUsage() {
         "       [--slow-bytes N] [--slow-delay-ms MS] [--hang-seconds N] [--max-seconds N]\n"
         "       [--cut-after N] [--cut-times K] [--cut-close fin|reset]\n"
         "       [--replace-body FILE] [--validators both|etag|last-modified|none]\n"
+        "       [--sig FILE] [--replace-sig FILE] [--sig-delay-ms MS]\n"
         "modes:");
     for (const ModeName& m : kModes) std::fprintf(stderr, " %s", m.name);
     std::fprintf(stderr, "\n");
@@ -242,6 +255,12 @@ bool ParseOption(const std::string& key, const char* value, Options* o) {
         o->replacePath = value;
     } else if (key == "--validators") {
         return ValidatorsFromName(value, &o->validators);
+    } else if (key == "--sig") {
+        o->sigPath = value;
+    } else if (key == "--replace-sig") {
+        o->replaceSigPath = value;
+    } else if (key == "--sig-delay-ms") {
+        return ParseLong(value, 0, 600000, &o->sigDelayMs);
     } else {
         return false;
     }
@@ -290,10 +309,14 @@ std::string ETagOf(const std::string& body) {
     return text;
 }
 
-bool LoadPackage(const std::string& path, const char* lastModified, Package* package) {
-    if (!ReadWholeFile(path, &package->body)) {
-        std::fprintf(stderr, "fault_server: cannot read %s\n", path.c_str());
-        return false;
+bool LoadPackage(const std::string& path, const std::string& sigPath, const char* lastModified,
+                 Package* package) {
+    for (const std::string* file : {&path, &sigPath}) {
+        std::string* bytes = file == &path ? &package->body : &package->signature;
+        if (!file->empty() && !ReadWholeFile(*file, bytes)) {
+            std::fprintf(stderr, "fault_server: cannot read %s\n", file->c_str());
+            return false;
+        }
     }
     package->etag = ETagOf(package->body);
     package->lastModified = lastModified;
@@ -570,6 +593,26 @@ void AnswerPackage(int fd, Mode mode, const Request& request) {
         CloseGracefully(fd);
 }
 
+// Whether |target| asks for a signature: its path, the query aside, ends in ".sig".
+bool IsSignaturePath(const std::string& target) {
+    std::string path = target.substr(0, target.find('?'));
+    const std::string suffix = ".sig";
+    return path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The current package's signature, after --sig-delay-ms; slowly in mode slow.
+void AnswerSignature(int fd, Mode mode) {
+    if (!PauseMs(g_options.sigDelayMs)) {
+        close(fd);
+        return;
+    }
+    const std::string& signature = CurrentPackage().signature;
+    std::string head = Head("200 OK", "Content-Type: application/octet-stream\r\nContent-Length: " +
+                                          std::to_string(signature.size()) + "\r\n");
+    if (SendText(fd, head)) SendBody(fd, signature.data(), signature.size(), mode == Mode::kSlow);
+    CloseGracefully(fd);
+}
+
 // Every mode but the three that serve the package whole or in parts.
 void AnswerFault(int fd, Mode mode) {
     const Package& package = CurrentPackage();
@@ -641,7 +684,10 @@ void ServeConnection(int fd) {
         } else {
             Mode mode = g_mode;
             LogRequest(request, mode);
-            if (mode == Mode::kOk || mode == Mode::kNoRange || mode == Mode::kSlow)
+            bool packageMode = mode == Mode::kOk || mode == Mode::kNoRange || mode == Mode::kSlow;
+            if (packageMode && !g_options.sigPath.empty() && IsSignaturePath(request.target))
+                AnswerSignature(fd, mode);
+            else if (packageMode)
                 AnswerPackage(fd, mode, request);
             else
                 AnswerFault(fd, mode);
@@ -710,9 +756,11 @@ int main(int argc, char** argv) {
         PrintUsage();
         return 2;
     }
-    if (!LoadPackage(g_options.bodyPath, "Tue, 01 Dec 2026 10:00:00 GMT", &g_original)) return 1;
+    if (!LoadPackage(g_options.bodyPath, g_options.sigPath, "Tue, 01 Dec 2026 10:00:00 GMT", &g_original))
+        return 1;
     if (!g_options.replacePath.empty() &&
-        !LoadPackage(g_options.replacePath, "Wed, 02 Dec 2026 10:00:00 GMT", &g_replacement))
+        !LoadPackage(g_options.replacePath, g_options.replaceSigPath, "Wed, 02 Dec 2026 10:00:00 GMT",
+                     &g_replacement))
         return 1;
     g_log = std::fopen(g_options.logPath.c_str(), "w");
     if (g_log == nullptr) {

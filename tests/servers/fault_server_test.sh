@@ -124,5 +124,26 @@ expect_body "slow range" "$dir/first" 2000 8000
 expect "ETag only: Last-Modified" "$(header Last-Modified)" ""
 stop
 
+# Signatures beside the package: "<path>.sig" with the query kept after it, the replacement's
+# once the package is replaced, late by --sig-delay-ms; any other path is the package.
+head -c 256 /dev/urandom >"$dir/first.sig"
+head -c 256 /dev/urandom >"$dir/second.sig"
+start --sig "$dir/first.sig" --replace-sig "$dir/second.sig" --replace-body "$dir/second" \
+  --cut-after 1000 --sig-delay-ms 600
+url=http://$addr:$port/update/p.zip.sig?t=1
+started=$EPOCHREALTIME
+get
+expect "sig: status and type" "$STATUS/$(header Content-Type)" 200/application/octet-stream
+expect_body "sig" "$dir/first.sig" 0 256
+expect "sig: late" "$(awk "BEGIN { print ($EPOCHREALTIME - $started >= 0.6) }")" 1
+url=http://$addr:$port/update/p.zip?t=1.sig
+get
+expect "package behind a query ending in .sig: cut (curl: partial file)" "$STATUS/$CURL" 200/18
+expect_body "package behind a query ending in .sig" "$dir/first" 0 1000
+url=http://$addr:$port/update/p.zip.sig
+get
+expect_body "sig after the replacement" "$dir/second.sig" 0 256
+stop
+
 [ "$failures" -eq 0 ] && echo "fault server: all checks passed"
 exit $((failures > 0))

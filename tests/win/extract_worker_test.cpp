@@ -24,20 +24,22 @@ protected:
 
     void SetUp() override { ASSERT_TRUE(CreateDirectoryA(install_.c_str(), nullptr)); }
 
-    ExtractJob Job() {
-        return {.archivePath = archive_.c_str(),
+    ExtractJob Job(HANDLE archive) {
+        return {.archive = archive,
                 .installDir = install_.c_str(),
                 .progress = &run_.progress,
                 .flags = &run_.flags,
                 .reporter = window_.reporter(WM_SETUP_EXTRACTED)};
     }
 
-    // Writes the archive, runs the stage on a worker as the dialog would and returns the
-    // messages it posted.
+    // Writes the archive, runs the stage on a worker as the dialog would, over the archive
+    // opened as the setup holds it, and returns the messages it posted.
     std::vector<UINT> Run(const std::vector<ZipEntry>& entries) { return RunBytes(BuildZip(entries)); }
     std::vector<UINT> RunBytes(const std::string& bytes) {
         EXPECT_TRUE(WriteFileBytes(archive_, bytes));
-        ExtractJob job = Job();
+        ScopedHandle archive = OpenArchiveFile(archive_);
+        EXPECT_TRUE(archive);
+        ExtractJob job = Job(archive.get());
         window_.RunStage([&job] { return ExtractArchive(job); }, WM_SETUP_EXTRACTED);
         return window_.messages;
     }
@@ -107,6 +109,25 @@ TEST_F(Extraction, LayoutsLandUnderTheInstallFolder) {
             EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << folder;
         }
     }
+}
+
+// The archive is read through its handle with a block read ahead for minizip's byte-sized
+// header reads: headers and data that straddle the blocks, entries of every size around one,
+// and a directory many blocks long all come out whole.
+TEST_F(Extraction, EntriesAcrossTheReadAheadBlocksComeOutWhole) {
+    const size_t kBlock = 16384;
+    std::vector<ZipEntry> entries;
+    FileMap expected;
+    const size_t sizes[] = {0, 1, kBlock - 31, kBlock - 1, kBlock, kBlock + 1, 2 * kBlock + 5, 3};
+    for (size_t i = 0; i < 400; ++i) {
+        std::string name = "many/entry_" + std::to_string(i) + "_" + std::string(60, 'n') + ".bin";
+        std::string data = NoiseBytes(sizes[i % 8] + i % 3, static_cast<uint32_t>(i));
+        entries.push_back({name, data, i % 2 == 1});
+        expected["many\\" + name.substr(5)] = data;
+    }
+    EXPECT_EQ(Run(entries), kExtracted);
+    EXPECT_EQ(ListFolder(install_ + "many").size(), expected.size());
+    for (const auto& file : expected) EXPECT_EQ(Read(file.first), file.second) << file.first;
 }
 
 TEST_F(Extraction, AFolderEntryAloneMakesNoParentsAndShowsNothing) {
@@ -312,7 +333,8 @@ TEST_F(Extraction, AnEmptyFileHasNoCheckPoint) {
 
 TEST_F(Extraction, StartedTheDialogsWayItRunsOnItsOwnThread) {
     ASSERT_TRUE(WriteFileBytes(archive_, BuildZip({{"one.txt", "1"}})));
-    ExtractJob job = Job();
+    ScopedHandle archive = OpenArchiveFile(archive_);
+    ExtractJob job = Job(archive.get());
     run_.flags.running = 0;  // a request left over from the download is dropped
     StartExtraction(&job);
     EXPECT_EQ(run_.flags.running, 1);

@@ -59,7 +59,9 @@ protected:
         window_.failures.clear();
         window_.percentTexts.clear();
         EXPECT_TRUE(WriteFileBytes(archive_, bytes));
-        ExtractJob job = {.archivePath = archive_.c_str(),
+        ScopedHandle archive = OpenArchiveFile(archive_);
+        EXPECT_TRUE(archive);
+        ExtractJob job = {.archive = archive.get(),
                           .installDir = install_.c_str(),
                           .progress = &run_.progress,
                           .flags = &run_.flags,

@@ -157,6 +157,10 @@ std::string NoiseBytes(size_t size, uint32_t seed) {
     return bytes;
 }
 
+ScopedHandle OpenArchiveFile(const std::string& path) {
+    return ScopedHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
 StageWindow::StageWindow() {
     WNDCLASSA main = {};
     main.lpfnWndProc = MainProc;

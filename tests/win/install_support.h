@@ -12,6 +12,7 @@
 
 #include "app/run_flags.h"
 #include "app/stage_reporter.h"
+#include "fw/scoped.h"
 #include "install/progress_rules.h"
 
 // 2019-06-15 13:45:30 as an MS-DOS date (high 16 bits) and time (low 16 bits).
@@ -54,6 +55,11 @@ void Set32(std::string* archive, size_t offset, uint32_t value);
 
 // |size| bytes that deflate poorly, the same for the same |seed|.
 std::string NoiseBytes(size_t size, uint32_t seed);
+
+// The archive file at |path| opened as the setup holds its downloaded archive for the
+// extraction: a handle with read access that others may only read through. Empty when it
+// cannot be opened.
+ScopedHandle OpenArchiveFile(const std::string& path);
 
 // Stands in for the main dialog while a stage runs: a hidden window with the
 // controls IDC_STATUS and IDC_PERCENT that records the private messages posted

@@ -167,6 +167,59 @@ TEST(PackageSignature, TheBuiltInKeyIsTheProfiles) {
                  SignatureCheck::kNoKey, 0);
 }
 
+// The download hashes the archive as it writes it: in its blocks, across a 206 that continues
+// the package, and from nothing again when a 200 replaces what was written.
+struct StreamCase {
+    const char* what;
+    std::vector<size_t> pieces;  // lengths added in turn; kRestart: Begin again
+    SignatureCheck code;
+};
+
+const size_t kRestart = 0;
+
+TEST(PackageCheck, HashesWhatWasAddedSinceTheLastBegin) {
+    const std::string file = FixtureBytes("blocks.bin");  // two blocks of 1 MiB and a byte
+    const std::string signature = FixtureBytes("blocks.bin.sig");
+    const std::vector<uint8_t> key = KeyBlob("a");
+    const size_t n = file.size();
+    std::vector<size_t> blocks(n / 4096, 4096);  // as the download writes: 4096 bytes at a time
+    blocks.push_back(n % 4096);
+    const StreamCase cases[] = {
+        {"all at once", {n}, SignatureCheck::kOk},
+        {"4096-byte blocks and the rest", blocks, SignatureCheck::kOk},
+        {"cut, then continued (206)", {1000, n - 1000}, SignatureCheck::kOk},
+        {"cut, then all again (200)", {1000, kRestart, n}, SignatureCheck::kOk},
+        {"cut twice, then all again", {1000, 3000, kRestart, 5, kRestart, n}, SignatureCheck::kOk},
+        {"a piece missing", {n - 1}, SignatureCheck::kMismatch},
+        {"the cut piece kept before the whole", {1000, n}, SignatureCheck::kMismatch},
+    };
+    for (const StreamCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        PackageCheck check;
+        ExpectResult(check.Begin(), SignatureCheck::kOk, 0);
+        size_t at = 0;
+        for (size_t piece : c.pieces) {
+            if (piece == kRestart) {
+                ExpectResult(check.Begin(), SignatureCheck::kOk, 0);
+                at = 0;
+                continue;
+            }
+            ExpectResult(check.Add(file.data() + at, piece), SignatureCheck::kOk, 0);
+            at += piece;
+        }
+        SignatureResult verified = check.Verify(key.data(), key.size(), reinterpret_cast<const uint8_t*>(signature.data()),
+                                                signature.size());
+        EXPECT_EQ(static_cast<int>(verified.code), static_cast<int>(c.code));
+    }
+}
+
+TEST(PackageCheck, NothingIsHashedWithoutBegin) {
+    PackageCheck check;
+    EXPECT_EQ(static_cast<int>(check.Add("x", 1).code), static_cast<int>(SignatureCheck::kHash));
+    uint8_t digest[kSha256Bytes];
+    EXPECT_EQ(static_cast<int>(check.Digest(digest).code), static_cast<int>(SignatureCheck::kHash));
+}
+
 std::string Hex(const uint8_t* bytes, size_t size) {
     static const char kDigits[] = "0123456789abcdef";
     std::string out;

@@ -71,6 +71,21 @@ group_listing() { listing "$(group_dir)"; }
 # The package's entries: what the extraction puts into the install folder.
 mapfile -t PACKAGE_FILES < <(unzip -Z1 "${BUILD_DIR:?}/package/update/$PROFILE_ARCHIVE_NAME")
 
+# signed_package DIR [ZEROS_MIB [NOTE]]: this build's package with, when given, ZEROS_MIB MiB of
+# zeros as zeros.bin (they deflate to almost nothing and take seconds to extract) and NOTE as
+# note.txt, packed from DIR/content into DIR/package.zip (SIGNED_PACKAGE) and signed with the
+# build's throwaway key into SIGNED_PACKAGE.sig.
+signed_package() {
+  local content=$1/content
+  SIGNED_PACKAGE=$1/package.zip
+  rm -rf "$1" && mkdir -p "$content" &&
+    unzip -q "${BUILD_DIR:?}/package/update/$(profile_text PROFILE_ARCHIVE_NAME)" -d "$content" || return 1
+  if [ "${2:-0}" -gt 0 ]; then truncate -s "${2}M" "$content/zeros.bin" || return 1; fi
+  if [ -n "${3:-}" ]; then printf '%s\n' "$3" >"$content/note.txt" || return 1; fi
+  bash "$SOURCE_DIR/scripts/make-package.sh" "$content" "$SIGNED_PACKAGE" \
+    --key "$BUILD_DIR/package-key/package_key.pem" >/dev/null
+}
+
 # expect_started WHAT DIR_WIN DIR ARGS: the product was started once, from DIR_WIN (its Linux
 # path DIR), with ARGS; its window is then closed.
 expect_started() {
