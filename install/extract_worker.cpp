@@ -3,9 +3,11 @@
 #include <cerrno>
 
 #include "app/stage_thread.h"
+#include "fw/code_page.h"
 #include "fw/folders.h"
 #include "fw/path_text.h"
 #include "fw/scoped.h"
+#include "fw/wide_calls.h"
 #include "install/archive_entry.h"
 #include "install/block_copy.h"
 #include "install/entry_name_rules.h"
@@ -60,14 +62,14 @@ struct Extraction {
 // Opens |target| for writing. The first file of a folder the archive has no entry for fails
 // at first: its folders are made and it is tried once more.
 FILE* CreateTargetFile(const char* target) {
-    FILE* file = fopen(target, "wb");
+    FILE* file = OpenFileCp949(target, "wb");
     if (file) return file;
     const char* leaf = LeafOf(target);
     if (leaf == target) return nullptr;
     char folder[kEntryPathCapacity];
     lstrcpynA(folder, target, static_cast<int>(leaf - target));  // without the separator
     MakeFolderChain(folder);
-    return fopen(target, "wb");
+    return OpenFileCp949(target, "wb");
 }
 
 // Writes the opened entry to |target|, which is created or replaced.
@@ -171,7 +173,9 @@ void SetEntryFileTime(const char* path, unsigned long dosDate) {
     if (!DosDateTimeToFileTime(static_cast<WORD>(dosDate >> 16), static_cast<WORD>(dosDate), &local) ||
         !LocalFileTimeToFileTime(&local, &entryTime))
         return;
-    ScopedHandle file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    WideText widePath(path);
+    ScopedHandle file(CreateFileW(widePath.get(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                  nullptr));
     if (!file) return;
     SetFileTime(file.get(), &entryTime, nullptr, &entryTime);  // no last-access time: it stays as it is
 }

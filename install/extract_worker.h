@@ -32,7 +32,7 @@ void StartExtraction(ExtractJob* job);
 // is complete and dated.
 StageResult ExtractArchive(const ExtractJob& job);
 
-// Creation and last-write time of |path| = |dosDate| (MS-DOS date in the high, time in the low
+// Creation and last-write time of |path| (CP949) = |dosDate| (MS-DOS date in the high, time in the low
 // 16 bits) read as local time; last access kept. Failures are ignored: the file keeps the time
 // of writing.
 void SetEntryFileTime(const char* path, unsigned long dosDate);
