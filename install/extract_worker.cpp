@@ -1,6 +1,7 @@
 #include "install/extract_worker.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "app/stage_thread.h"
 #include "fw/code_page.h"
@@ -86,12 +87,28 @@ StageResult WriteEntryFile(Extraction* run, unzFile zip, const char* target) {
     return result;
 }
 
+// The entry's name in the program's code page, in place: a UTF-8 name (flag bit 11) converted,
+// any other kept as stored. False when code page 949 cannot hold it, or the stored bytes are not
+// CP949: such a name is never written under a near one.
+bool TakeNameIntoCodePage(ArchiveEntry* entry) {
+    if (!entry->utf8Name) {
+        WideText stored(entry->name);
+        return stored.ok();
+    }
+    char converted[kEntryPathCapacity];  // CP949 never takes more bytes than UTF-8
+    if (!Utf8ToCp949(entry->name, converted, sizeof converted)) return false;
+    memcpy(entry->name, converted, sizeof converted);
+    return true;
+}
+
 // Extracts the entry |zip| is positioned at.
 StageResult ExtractCurrentEntry(Extraction* run, unzFile zip) {
     ArchiveEntry entry;
     int read = ReadCurrentEntry(zip, &entry);  // a name that does not fit is refused here
     if (read == UNZ_UNSAFENAME) return Failed(StageCode::kUnsafeName);
     if (read != UNZ_OK) return MinizipFailure(read);
+    // Every rule below runs on the name as it will be written.
+    if (!TakeNameIntoCodePage(&entry)) return Failed(StageCode::kNameCodePage);
     run->progress.BeginFile(entry.name, entry.uncompressedSize);
 
     // Refused before anything of the entry is written: a name that leads out of the install
