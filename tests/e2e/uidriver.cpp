@@ -530,6 +530,9 @@ int CmdMsgboxCount(char** argv, int, DWORD) {
     return Print(Fmt("%u", static_cast<unsigned>(BoxesOver(argv[0]).size())));
 }
 
+// The system's code page for programs that are not Unicode: what a scenario runs the setup under.
+int CmdCodePage(char**, int, DWORD) { return Print(Fmt("%u", GetACP())); }
+
 int CmdForeground(char**, int, DWORD) {
     HWND h = GetForegroundWindow();
     if (!h) return Fail("no foreground window");
@@ -766,6 +769,7 @@ const Command kCommands[] = {
     {"msgbox-count", "OWNER_TITLE", 1, 1, -1, 0, CmdMsgboxCount},
     {"wait-owned", "OWNER_TITLE [ms]", 1, 2, -1, kWaitMs, CmdWaitOwned},
     {"foreground", "", 0, 0, -1, 0, CmdForeground},
+    {"code-page", "", 0, 0, -1, 0, CmdCodePage},
     {"iconic", "TITLE", 1, 1, -1, 0, CmdIconic},
     {"rect", "TITLE [ID]", 1, 2, 1, 0, CmdRect},
     {"style", "TITLE [ID]", 1, 2, 1, 0, CmdStyle},
