@@ -7,8 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "fw/wide_calls.h"
-
 namespace {
 
 // UTF-8 spelled as bytes: narrow literals of this file are CP949 (-fexec-charset).
@@ -98,24 +96,6 @@ TEST(CodePageConversions, RefuseWhatDoesNotFitInsteadOfCuttingIt) {
     EXPECT_TRUE(Cp949ToWide("설치", wide, 3));
     EXPECT_FALSE(Cp949ToWide("설치a", wide, 3));
     EXPECT_EQ(wide[0], L'\0');
-}
-
-// A window's text comes back as it was set, whatever the code page; one CP949 cannot hold, or
-// one longer than the buffer, comes back as nothing at all.
-TEST(GetWindowTextCp949, ReadsWhatWasSetAndRefusesWhatCp949CannotHold) {
-    HWND edit = CreateWindowExW(0, L"Edit", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(edit, nullptr);
-    char text[16];
-    ASSERT_TRUE(SetWindowTextCp949(edit, "C:\\벨모라\\"));
-    EXPECT_TRUE(GetWindowTextCp949(edit, text, sizeof text));
-    EXPECT_STREQ(text, "C:\\벨모라\\");
-    const WCHAR* const kRefused[] = {L"C:\\\xD83D\xDE00\\", L"C:\\0123456789abcd"};
-    for (const WCHAR* typed : kRefused) {
-        SetWindowTextW(edit, typed);
-        EXPECT_FALSE(GetWindowTextCp949(edit, text, sizeof text));
-        EXPECT_STREQ(text, "");
-    }
-    DestroyWindow(edit);
 }
 
 }  // namespace
