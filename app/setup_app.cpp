@@ -3,6 +3,7 @@
 #include "app/profile.h"
 #include "app/single_instance.h"
 #include "fw/scoped.h"
+#include "fw/wide_calls.h"
 #include "res/resource.h"
 
 CSetupApp theApp;
@@ -27,11 +28,12 @@ BOOL CALLBACK FindSetupWindowProc(HWND window, LPARAM) {
     WindowFacts facts = {};
     facts.unownedAndAlive = IsWindow(window) && GetWindow(window, GW_OWNER) == nullptr;
     facts.enabled = IsWindowEnabled(window) != FALSE;
-    GetWindowTextA(window, title, sizeof title);
+    // Read as CP949 whatever the system's code page; one that does not fit is no setup's.
+    GetWindowTextCp949(window, title, sizeof title);
     facts.title = title;
     HWND markerWindow = GetDlgItem(window, IDC_MARKER);
     if (markerWindow && IsWindow(markerWindow)) {
-        GetWindowTextA(markerWindow, marker, sizeof marker);
+        GetWindowTextCp949(markerWindow, marker, sizeof marker);
         facts.marker = marker;
     }
     if (!IsRunningSetupWindow(facts, g_profile.msgCaption, g_profile.instanceMarker)) return TRUE;

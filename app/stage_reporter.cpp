@@ -2,13 +2,14 @@
 
 #include "app/messages.h"
 #include "app/profile.h"
+#include "fw/wide_calls.h"
 #include "res/resource.h"
 
-StageMessageBoxFn g_pfnStageMessageBox = MessageBoxA;
+StageMessageBoxFn g_pfnStageMessageBox = MessageBoxCp949;
 
-void StageReporter::ShowStatus(const char* text) const { SetDlgItemTextA(dialog_, IDC_STATUS, text); }
+void StageReporter::ShowStatus(const char* text) const { SetDlgItemTextCp949(dialog_, IDC_STATUS, text); }
 
-void StageReporter::ShowPercent(const char* text) const { SetDlgItemTextA(dialog_, IDC_PERCENT, text); }
+void StageReporter::ShowPercent(const char* text) const { SetDlgItemTextCp949(dialog_, IDC_PERCENT, text); }
 
 int StageReporter::ShowMessage(const char* text, UINT flags) const {
     return g_pfnStageMessageBox(dialog_, text, g_profile.msgCaption, flags);

@@ -13,8 +13,8 @@ public:
     // Reports to |dialog|; a stage that succeeds ends with |doneMessage|.
     StageReporter(HWND dialog, UINT doneMessage) : dialog_(dialog), doneMessage_(doneMessage) {}
 
-    // The status line (IDC_STATUS) and the percentage field (IDC_PERCENT). SetDlgItemTextA:
-    // returns once the dialog's thread has taken the text.
+    // The status line (IDC_STATUS) and the percentage field (IDC_PERCENT), CP949 texts shown
+    // through the wide call: returns once the dialog's thread has taken the text.
     void ShowStatus(const char* text) const;
     void ShowPercent(const char* text) const;
 
@@ -33,7 +33,8 @@ private:
     UINT doneMessage_ = 0;
 };
 
-// How the stages show their message boxes: MessageBoxA. Tests put their own answerer here.
+// How the stages show their message boxes, texts in CP949: MessageBoxCp949 (fw/wide_calls.h).
+// Tests put their own answerer here.
 typedef int(WINAPI* StageMessageBoxFn)(HWND owner, const char* text, const char* caption, UINT flags);
 extern StageMessageBoxFn g_pfnStageMessageBox;
 

@@ -38,6 +38,7 @@ const CodeName kCodeNames[] = {
     {StageCode::kCrc, "crc"},
     {StageCode::kTargetCreate, "target-create"},
     {StageCode::kNoMemory, "no-memory"},
+    {StageCode::kNameCodePage, "name-code-page"},
     {StageCode::kDataFolder, "data-folder"},
     {StageCode::kSourceOpen, "source-open"},
     {StageCode::kSourceRead, "source-read"},

@@ -43,6 +43,7 @@ enum class StageCode : uint16_t {
     kCrc = 35,            // an entry's data does not match its CRC-32
     kTargetCreate = 36,   // a target file cannot be created, even after its folders were made
     kNoMemory = 37,       // a copy block cannot be allocated
+    kNameCodePage = 38,   // a name code page 949 cannot hold: never written under a near one
     kDataFolder = 40,     // the data folder's place is unknown, or a path does not fit
     kSourceOpen = 41,     // a data file cannot be opened
     kSourceRead = 42,     // a data file cannot be read

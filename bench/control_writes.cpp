@@ -1,7 +1,8 @@
 // Linked only into velmora_setup_counting.exe, the benchmark's copy of the setup: it counts the
 // program's writes to the status line and the percentage field, and leaves the program's code
-// as it is. Every call of SetDlgItemTextA goes through its import pointer; defining that
-// pointer here (bench/counting_build.h) sends the calls to Count, which forwards them to user32.
+// as it is. Every call of SetDlgItemTextW (the program's texts, converted from CP949) goes
+// through its import pointer; defining that pointer here (bench/counting_build.h) sends the
+// calls to Count, which forwards them to user32.
 //
 // At exit the counts go to the file named by VELMORA_BENCH_COUNTS (a Windows path), one line
 // per stage, "STAGE status=N percent=N shown_status=N shown_percent=N" (the shown ones were
@@ -20,6 +21,7 @@
 
 #include "app/texts.h"
 #include "bench/counting_build.h"
+#include "fw/code_page.h"
 #include "res/resource.h"
 
 namespace {
@@ -29,7 +31,7 @@ const char kCopyingPrefix[] = "복사 중... ";
 enum Stage { kOther, kDownload, kExtraction, kStageCount };
 const char* const kStageNames[kStageCount] = {"other", "download", "extraction"};
 
-typedef BOOL(WINAPI* SetDlgItemTextFn)(HWND, int, LPCSTR);
+typedef BOOL(WINAPI* SetDlgItemTextFn)(HWND, int, LPCWSTR);
 
 SetDlgItemTextFn g_real = nullptr;
 bool g_skipPercent = false;
@@ -40,14 +42,16 @@ volatile LONG g_percent[kStageCount];
 volatile LONG g_shownStatus[kStageCount];
 volatile LONG g_shownPercent[kStageCount];
 
-Stage StageOf(const char* status) {
-    if (!status) return kOther;
+// The stage a status text belongs to, told by its CP949 form as the program's texts are.
+Stage StageOf(const WCHAR* wide) {
+    char status[1024];
+    if (!wide || !WideToCp949(wide, status, sizeof status)) return kOther;
     if (strcmp(status, kDownloadingStatus) == 0) return kDownload;
     if (strncmp(status, kCopyingPrefix, sizeof kCopyingPrefix - 1) == 0) return kExtraction;
     return kOther;
 }
 
-BOOL WINAPI Count(HWND dialog, int id, LPCSTR text) {
+BOOL WINAPI Count(HWND dialog, int id, LPCWSTR text) {
     if (id == IDC_STATUS) {
         Stage previous = static_cast<Stage>(g_stage);
         g_stage = StageOf(text);
@@ -72,7 +76,7 @@ struct Counter {
     Counter() {
         // Through void(*)(), the generic function pointer, as FARPROC has no parameters.
         g_real = reinterpret_cast<SetDlgItemTextFn>(reinterpret_cast<void (*)()>(
-            GetProcAddress(GetModuleHandleA("user32.dll"), "SetDlgItemTextA")));
+            GetProcAddress(GetModuleHandleA("user32.dll"), "SetDlgItemTextW")));
         g_skipPercent = SwitchedOn("VELMORA_BENCH_SKIP_PERCENT");
         g_skipFileStatus = SwitchedOn("VELMORA_BENCH_SKIP_FILE_STATUS");
     }
@@ -92,6 +96,6 @@ struct Counter {
 }  // namespace
 
 extern "C" {
-extern SetDlgItemTextFn const g_countingImport __asm__(COUNTING_IMPORT_POINTER(SetDlgItemTextA, 12));
+extern SetDlgItemTextFn const g_countingImport __asm__(COUNTING_IMPORT_POINTER(SetDlgItemTextW, 12));
 SetDlgItemTextFn const g_countingImport = Count;
 }

@@ -3,8 +3,10 @@
 # The UI driver: a console program in the same Wine prefix as the setup.
 add_executable(uidriver tests/e2e/uidriver.cpp)
 target_link_libraries(uidriver PRIVATE project_options user32 gdi32 psapi)
-# The hook its "record" command loads into the program under test, from beside uidriver.exe.
-add_library(text_recorder SHARED tests/e2e/text_recorder.cpp)
+target_link_options(uidriver PRIVATE -municode)  # wmain: the arguments in UTF-16
+# The hook its "record" command loads into the program under test, from beside uidriver.exe;
+# it writes the texts as the program's CP949 with the program's own conversion.
+add_library(text_recorder SHARED tests/e2e/text_recorder.cpp fw/code_page.cpp)
 target_link_libraries(text_recorder PRIVATE project_options user32)
 set_target_properties(text_recorder PROPERTIES PREFIX "")
 target_link_options(text_recorder PRIVATE -Wl,--kill-at)

@@ -3,11 +3,13 @@
 #include <shellapi.h>
 
 #include "app/texts.h"
+#include "fw/code_page.h"
+#include "fw/wide_calls.h"
 
 namespace {
 
 bool AskYes(const FinishJob& job, const char* question, UINT flags) {
-    return MessageBoxA(job.owner, question, job.profile->msgCaption, flags) == IDYES;
+    return MessageBoxCp949(job.owner, question, job.profile->msgCaption, flags) == IDYES;
 }
 
 bool AskToRun(const FinishJob& job) {
@@ -21,7 +23,11 @@ bool LaunchProduct(FinishJob* job, const char* parameters) {
     const char* installDir = job->places.installDir;
     if (!ComposePath(job->launchPath, sizeof job->launchPath, {installDir, job->profile->productExe}))
         return false;
-    ShellExecuteA(job->owner, nullptr, job->launchPath, parameters, installDir, SW_SHOW);
+    WideText program(job->launchPath);
+    WideText wideParameters(parameters);  // null stays null
+    WideText folder(installDir);
+    if (!program.ok() || !wideParameters.ok() || !folder.ok()) return false;
+    ShellExecuteW(job->owner, nullptr, program.get(), wideParameters.get(), folder.get(), SW_SHOW);
     return true;
 }
 

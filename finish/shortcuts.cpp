@@ -3,19 +3,22 @@
 #include <shlobj.h>
 
 #include "finish/finish_rules.h"
+#include "fw/code_page.h"
 #include "fw/folders.h"
 #include "fw/scoped.h"
+#include "fw/wide_calls.h"
 
 namespace {
 
 const char kUninstallKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-// The file-system path of a special folder into |out| (kPathCapacity bytes);
-// false when the shell does not know the location.
+// The file-system path of a special folder into |out| (kPathCapacity bytes) as CP949;
+// false when the shell does not know the location or CP949 cannot hold it.
 bool SpecialFolderPath(HWND owner, int csidl, char* out) {
     ScopedCoTaskMem<ITEMIDLIST> items;
     if (SHGetSpecialFolderLocation(owner, csidl, items.Receive()) != S_OK) return false;
-    return SHGetPathFromIDListA(items.get(), out) != FALSE;
+    WCHAR path[MAX_PATH] = L"";
+    return SHGetPathFromIDListW(items.get(), path) && WideToCp949(path, out, kPathCapacity);
 }
 
 // A shell shortcut |name|.lnk in |folder| to |fileName| of the install folder.
@@ -74,8 +77,7 @@ bool CreateShortcutSet(const ProductProfile& profile, const FinishPlaces& places
 }
 
 LONG SetTextValue(HKEY key, const char* name, const RegistryText& value) {
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.text),
-                          value.storedSize);
+    return SetRegistryTextCp949(key, name, value.text);
 }
 
 // Stores both values, each on its own: a text that does not fit is left out.
@@ -103,19 +105,21 @@ FinishPlaces CurrentUserPlaces(HWND owner, const char* installDir, SpecialFolder
 }
 
 HRESULT CreateShellLink(const char* target, const char* linkPath, const char* workingDir) {
-    ScopedComPtr<IShellLinkA> link;
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    WideText wideTarget(target);
+    WideText wideLink(linkPath);
+    WideText wideWorkingDir(workingDir);
+    if (!wideTarget.ok() || !wideLink.ok() || !wideWorkingDir.ok())
+        return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+    ScopedComPtr<IShellLinkW> link;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                       reinterpret_cast<void**>(link.Receive()));
     if (FAILED(result)) return result;
     ScopedComPtr<IPersistFile> file;
     result = link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()));
     if (FAILED(result)) return result;
-    link.get()->SetPath(target);
-    link.get()->SetWorkingDirectory(workingDir);
-    WCHAR widePath[kPathCapacity];
-    if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, kPathCapacity) == 0)
-        return HRESULT_FROM_WIN32(GetLastError());
-    return file.get()->Save(widePath, TRUE);
+    link.get()->SetPath(wideTarget.get());
+    link.get()->SetWorkingDirectory(wideWorkingDir.get());
+    return file.get()->Save(wideLink.get(), TRUE);
 }
 
 void WriteInternetShortcut(const char* iconFile, const char* path, const char* url) {
@@ -123,7 +127,7 @@ void WriteInternetShortcut(const char* iconFile, const char* path, const char* u
     ScopedMemory<char> text(static_cast<char*>(malloc(cap)));
     if (!text || !FormatInternetShortcut(url, iconFile, text.get(), cap)) return;
     // Binary mode: the text already ends its lines with CR LF.
-    ScopedFile file(fopen(path, "wb"));
+    ScopedFile file(OpenFileCp949(path, "wb"));
     if (!file) return;
     fputs(text.get(), file.get());
     fflush(file.get());
@@ -142,11 +146,9 @@ LONG RegisterUninstallEntry(const ProductProfile& profile, HKEY root, const char
     ScopedKey uninstall;
     LONG result = RegOpenKeyExA(root, kUninstallKeyPath, 0, KEY_READ, uninstall.Receive());
     if (result != ERROR_SUCCESS) return result;
-    char noClass[] = "";  // an empty class, not a missing one
     ScopedKey entry;
-    result = RegCreateKeyExA(uninstall.get(), profile.uninstKeyName, 0, noClass, REG_OPTION_NON_VOLATILE,
-                             KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, entry.Receive(),
-                             nullptr);
+    result = CreateRegistryKeyCp949(uninstall.get(), profile.uninstKeyName,
+                                    KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, entry.Receive());
     if (result != ERROR_SUCCESS) return result;
     return StoreUninstallValues(profile, entry.get(), installDir);
 }

@@ -7,8 +7,8 @@ CDialog::CDialog(UINT templateId, HWND parent) : m_templateId(templateId), m_par
 CDialog::~CDialog() = default;
 
 INT_PTR CDialog::DoModal() {
-    HINSTANCE instance = AfxGetApp() ? AfxGetApp()->m_hInstance : GetModuleHandleA(nullptr);
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(m_templateId), m_parent, DialogProc,
+    HINSTANCE instance = AfxGetApp() ? AfxGetApp()->m_hInstance : GetModuleHandleW(nullptr);
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(m_templateId), m_parent, DialogProc,
                            reinterpret_cast<LPARAM>(this));
 }
 
@@ -16,7 +16,7 @@ void CDialog::EndDialog(int result) { ::EndDialog(m_hWnd, result); }
 
 BOOL CDialog::OnInitDialog() {
     // Templates without DS_CENTER sit at (0, 0); a dialog belongs in the middle.
-    if (!(GetWindowLongA(m_hWnd, GWL_STYLE) & DS_CENTER)) CenterOnScreen();
+    if (!(GetWindowLongW(m_hWnd, GWL_STYLE) & DS_CENTER)) CenterOnScreen();
     return TRUE;
 }
 
@@ -30,7 +30,7 @@ void CDialog::CenterOnScreen() {
     RECT window;
     RECT work;
     GetWindowRect(m_hWnd, &window);
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     int width = window.right - window.left;
     int height = window.bottom - window.top;
     int x = work.left + (work.right - work.left - width) / 2;
@@ -42,11 +42,11 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     CDialog* dialog;
     if (message == WM_INITDIALOG) {
         dialog = reinterpret_cast<CDialog*>(lParam);
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
         dialog->m_hWnd = window;
         return dialog->OnInitDialog();
     }
-    dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER));
     return dialog ? dialog->Dispatch(message, wParam, lParam) : FALSE;
 }
 
@@ -79,6 +79,6 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (m_wantDefault) return FALSE;
     // A few messages return their value directly from a dialog procedure.
     if (message == WM_QUERYDRAGICON) return static_cast<INT_PTR>(result);
-    SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
     return TRUE;
 }

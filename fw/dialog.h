@@ -1,8 +1,12 @@
 // Modal dialogs built from resource templates, with a message map: a static
-// table from messages (or button clicks) to member handlers.
+// table from messages (or button clicks) to member handlers. The dialogs are
+// Unicode windows, so the templates' texts show as written under any system
+// code page; the members take the program's CP949 texts.
 #pragma once
 
 #include <windows.h>
+
+#include "fw/wide_calls.h"
 
 class CDialog;
 
@@ -48,12 +52,13 @@ public:
 
     HWND GetSafeHwnd() const { return m_hWnd; }
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
-    void SetDlgItemText(int id, const char* text) { ::SetDlgItemTextA(m_hWnd, id, text); }
+    // Texts are CP949; the dialog is a Unicode window and gets them converted.
+    void SetDlgItemText(int id, const char* text) { SetDlgItemTextCp949(m_hWnd, id, text); }
     void EnableDlgItem(int id, BOOL enable) { ::EnableWindow(GetDlgItem(id), enable); }
     BOOL IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; }
-    void SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
+    void SetWindowText(const char* text) { SetWindowTextCp949(m_hWnd, text); }
     int MessageBox(const char* text, const char* caption, UINT type) {
-        return ::MessageBoxA(m_hWnd, text, caption, type);
+        return MessageBoxCp949(m_hWnd, text, caption, type);
     }
 
 protected:

@@ -5,9 +5,10 @@
 #include <cstring>
 
 #include "fw/path_text.h"
+#include "fw/wide_calls.h"
 
 bool MakeFolder(const char* folder) {
-    return CreateDirectoryA(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    return CreateDirectoryCp949(folder) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 bool MakeFolderChain(const char* path) {

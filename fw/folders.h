@@ -1,8 +1,8 @@
 // Making folders on the disk.
 #pragma once
 
-// Makes |folder|; one that exists already counts as made. False otherwise, with the reason in
-// GetLastError.
+// Makes |folder| (CP949); one that exists already counts as made. False otherwise, with the
+// reason in GetLastError.
 bool MakeFolder(const char* folder);
 
 // Makes |path| and every folder above it: each prefix that ends before a "\" or a "/" (both

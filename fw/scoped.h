@@ -61,7 +61,7 @@ struct KernelHandleTraits {
 };
 using ScopedHandle = Scoped<KernelHandleTraits>;
 
-// A folder listing of FindFirstFileA.
+// A folder listing of FindFirstFileW.
 struct FindHandleTraits {
     using Value = HANDLE;
     static Value Empty() { return INVALID_HANDLE_VALUE; }

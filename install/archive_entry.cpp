@@ -16,6 +16,7 @@ int ReadCurrentEntry(unzFile zip, ArchiveEntry* entry) {
         return UNZ_UNSAFENAME;
     }
     entry->name[info.size_filename] = '\0';
+    entry->utf8Name = (info.flag & kUtf8NameFlag) != 0;
     entry->uncompressedSize = static_cast<uint32_t>(info.uncompressed_size);
     entry->dosDate = info.dosDate;
     entry->compressionMethod = info.compression_method;

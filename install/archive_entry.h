@@ -16,8 +16,12 @@
 #define UNZ_CANNOTCREATE (-108)  // the target file cannot be created, even after its
                                  // folders were made (held open, read-only)
 
+// General-purpose flag bit 11: the entry's name (and comment) are UTF-8.
+const unsigned long kUtf8NameFlag = 0x0800;
+
 struct ArchiveEntry {
-    char name[kEntryPathCapacity];  // always NUL-terminated
+    char name[kEntryPathCapacity];  // always NUL-terminated; the bytes as stored
+    bool utf8Name;                  // kUtf8NameFlag is set: |name| is UTF-8, else code page 949
     uint32_t uncompressedSize;
     unsigned long dosDate;          // MS-DOS date in the high, time in the low 16 bits
     unsigned long compressionMethod;

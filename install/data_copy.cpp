@@ -4,9 +4,11 @@
 #include <cstdio>
 
 #include "app/stage_thread.h"
+#include "fw/code_page.h"
 #include "fw/folders.h"
 #include "fw/scoped.h"
 #include "fw/thread.h"
+#include "fw/wide_calls.h"
 #include "install/block_copy.h"
 #include "install/data_copy_rules.h"
 #include "install/progress.h"
@@ -54,9 +56,9 @@ struct FileCopy {
 };
 
 StageResult CopyFileBlocks(Walk* walk, const char* source, const char* destination) {
-    ScopedFile in(fopen(source, "rb"));
+    ScopedFile in(OpenFileCp949(source, "rb"));
     if (!in) return Failed(StageCode::kSourceOpen, ErrorKind::kErrno, errno);
-    ScopedFile out(fopen(destination, "wb"));  // an existing file is replaced
+    ScopedFile out(OpenFileCp949(destination, "wb"));  // an existing file is replaced
     if (!out) return Failed(StageCode::kTargetCreate, ErrorKind::kErrno, errno);
     char block[kCopyBlockSize];
     FileData data(in.get());
@@ -90,19 +92,21 @@ StageResult CopyFileOnThread(Walk* walk, const char* source, const char* destina
 StageResult CopyTree(Walk* walk, const char* source, const char* destination);
 
 // One listed item of |source|: a sub-folder is walked, a file copied.
-StageResult CopyItem(Walk* walk, const char* source, const char* destination, const WIN32_FIND_DATAA& item) {
+StageResult CopyItem(Walk* walk, const char* source, const char* destination, const WIN32_FIND_DATAW& item) {
+    // Room for any listed name, so only a character CP949 cannot hold fails here.
+    char name[2 * MAX_PATH];
+    if (!WideToCp949(item.cFileName, name, sizeof name)) return Failed(StageCode::kNameCodePage);
     char from[kPathCapacity];
     char to[kPathCapacity];
     if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (IsSelfOrParentItem(item.cFileName)) return StageSucceeded(Stage::kDataCopy);
-        if (!ComposePath(from, sizeof from, {source, item.cFileName, "\\"}) ||
-            !ComposePath(to, sizeof to, {destination, item.cFileName, "\\"}))
+        if (IsSelfOrParentItem(name)) return StageSucceeded(Stage::kDataCopy);
+        if (!ComposePath(from, sizeof from, {source, name, "\\"}) ||
+            !ComposePath(to, sizeof to, {destination, name, "\\"}))
             return Failed(StageCode::kDataFolder);
         return CopyTree(walk, from, to);
     }
-    walk->progress.BeginFile(item.cFileName, item.nFileSizeLow);
-    if (!ComposePath(from, sizeof from, {source, item.cFileName}) ||
-        !ComposePath(to, sizeof to, {destination, item.cFileName}))
+    walk->progress.BeginFile(name, item.nFileSizeLow);
+    if (!ComposePath(from, sizeof from, {source, name}) || !ComposePath(to, sizeof to, {destination, name}))
         return Failed(StageCode::kDataFolder);
     return CopyFileOnThread(walk, from, to);
 }
@@ -113,13 +117,14 @@ StageResult CopyTree(Walk* walk, const char* source, const char* destination) {
     MakeFolderChain(destination);
     char pattern[kPathCapacity];
     if (!ComposePath(pattern, sizeof pattern, {source, "*.*"})) return Failed(StageCode::kDataFolder);
-    WIN32_FIND_DATAA item;
-    ScopedFindHandle listing(FindFirstFileA(pattern, &item));
+    WideText widePattern(pattern);
+    WIN32_FIND_DATAW item;
+    ScopedFindHandle listing(FindFirstFileW(widePattern.get(), &item));
     if (!listing) return StageSucceeded(Stage::kDataCopy);  // missing or unreadable: counts as empty
     do {
         StageResult result = CopyItem(walk, source, destination, item);
         if (!result.ok()) return result;
-    } while (FindNextFileA(listing.get(), &item));
+    } while (FindNextFileW(listing.get(), &item));
     return StageSucceeded(Stage::kDataCopy);
 }
 
@@ -131,8 +136,7 @@ void StartDataCopy(DataCopyJob* job) {
         return;
     }
     char setupPath[kPathCapacity];
-    DWORD length = GetModuleFileNameA(nullptr, setupPath, sizeof setupPath);
-    if (length == 0 || length >= sizeof setupPath ||
+    if (!ModulePathCp949(setupPath, sizeof setupPath) ||
         !ComposeDataSourceDir(setupPath, job->sourceDir, sizeof job->sourceDir) ||
         !ComposePath(job->destinationDir, sizeof job->destinationDir, {job->installDir})) {
         job->reporter.Finish(Failed(StageCode::kDataFolder));

@@ -30,7 +30,8 @@ struct DataCopyJob {
 void StartDataCopy(DataCopyJob* job);
 
 // The walk on the calling thread; posts nothing. Copies the tree under job.sourceDir into
-// job.destinationDir (a source folder that cannot be listed counts as empty). A failure clears
+// job.destinationDir (a source folder that cannot be listed counts as empty; a listed name code
+// page 949 cannot hold fails it with kNameCodePage, never copied under another). A failure clears
 // the running flag; a cancel request still pending at the end is asked about rather than lost.
 StageResult CopyDataFolder(const DataCopyJob& job);
 

@@ -1,11 +1,14 @@
 #include "install/extract_worker.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "app/stage_thread.h"
+#include "fw/code_page.h"
 #include "fw/folders.h"
 #include "fw/path_text.h"
 #include "fw/scoped.h"
+#include "fw/wide_calls.h"
 #include "install/archive_entry.h"
 #include "install/archive_stream.h"
 #include "install/block_copy.h"
@@ -61,14 +64,14 @@ struct Extraction {
 // Opens |target| for writing. The first file of a folder the archive has no entry for fails
 // at first: its folders are made and it is tried once more.
 FILE* CreateTargetFile(const char* target) {
-    FILE* file = fopen(target, "wb");
+    FILE* file = OpenFileCp949(target, "wb");
     if (file) return file;
     const char* leaf = LeafOf(target);
     if (leaf == target) return nullptr;
     char folder[kEntryPathCapacity];
     lstrcpynA(folder, target, static_cast<int>(leaf - target));  // without the separator
     MakeFolderChain(folder);
-    return fopen(target, "wb");
+    return OpenFileCp949(target, "wb");
 }
 
 // Writes the opened entry to |target|, which is created or replaced.
@@ -85,12 +88,28 @@ StageResult WriteEntryFile(Extraction* run, unzFile zip, const char* target) {
     return result;
 }
 
+// The entry's name in the program's code page, in place: a UTF-8 name (flag bit 11) converted,
+// any other kept as stored. False when code page 949 cannot hold it, or the stored bytes are not
+// CP949: such a name is never written under a near one.
+bool TakeNameIntoCodePage(ArchiveEntry* entry) {
+    if (!entry->utf8Name) {
+        WideText stored(entry->name);
+        return stored.ok();
+    }
+    char converted[kEntryPathCapacity];  // CP949 never takes more bytes than UTF-8
+    if (!Utf8ToCp949(entry->name, converted, sizeof converted)) return false;
+    memcpy(entry->name, converted, sizeof converted);
+    return true;
+}
+
 // Extracts the entry |zip| is positioned at.
 StageResult ExtractCurrentEntry(Extraction* run, unzFile zip) {
     ArchiveEntry entry;
     int read = ReadCurrentEntry(zip, &entry);  // a name that does not fit is refused here
     if (read == UNZ_UNSAFENAME) return Failed(StageCode::kUnsafeName);
     if (read != UNZ_OK) return MinizipFailure(read);
+    // Every rule below runs on the name as it will be written.
+    if (!TakeNameIntoCodePage(&entry)) return Failed(StageCode::kNameCodePage);
     run->progress.BeginFile(entry.name, entry.uncompressedSize);
 
     // Refused before anything of the entry is written: a name that leads out of the install
@@ -172,7 +191,9 @@ void SetEntryFileTime(const char* path, unsigned long dosDate) {
     if (!DosDateTimeToFileTime(static_cast<WORD>(dosDate >> 16), static_cast<WORD>(dosDate), &local) ||
         !LocalFileTimeToFileTime(&local, &entryTime))
         return;
-    ScopedHandle file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    WideText widePath(path);
+    ScopedHandle file(CreateFileW(widePath.get(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                  nullptr));
     if (!file) return;
     SetFileTime(file.get(), &entryTime, nullptr, &entryTime);  // no last-access time: it stays as it is
 }

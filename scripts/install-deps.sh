@@ -38,10 +38,14 @@ if [ ${#missing[@]} -gt 0 ] || [ ! -f "$src_list" ]; then
   fi
 fi
 
-# Wine needs the Korean locale, or every non-ASCII file name fails.
-if ! locale -a 2>/dev/null | grep -qi '^ko_KR.utf8$'; then
-  need_root
-  sed -i 's/^# *ko_KR.UTF-8 UTF-8/ko_KR.UTF-8 UTF-8/' /etc/locale.gen
-  locale-gen
-fi
+# Wine needs the Korean locale, or every non-ASCII file name fails; the English one (code page
+# 1252) is the other system the scenarios check the Korean texts and names under.
+for wanted in ko_KR en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$wanted.utf8$"; then
+    need_root
+    sed -i "s/^# *$wanted.UTF-8 UTF-8/$wanted.UTF-8 UTF-8/" /etc/locale.gen
+    generate=1
+  fi
+done
+[ -z "${generate:-}" ] || locale-gen
 echo "install-deps: all dependencies present"

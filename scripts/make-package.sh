@@ -7,7 +7,9 @@
 #   scripts/make-package.sh FOLDER OUT.zip [--key PRIVATE_KEY.pem]
 #
 # Entries are stored in a fixed (byte-wise sorted) order without extra file attributes, so the
-# same folder gives the same archive.
+# same folder gives the same archive. Names that are not ASCII are stored in UTF-8 with the
+# UTF-8 flag (general-purpose bit 11), which the setup reads as such: a Korean file name lands
+# under the same name.
 set -euo pipefail
 usage() { echo "usage: make-package.sh FOLDER OUT.zip [--key PRIVATE_KEY.pem]" >&2; exit 2; }
 [ $# -ge 2 ] || usage
@@ -26,7 +28,8 @@ mkdir -p "$(dirname "$out")"
 rm -f "$out" "$out.sig"
 
 # zip adds to an existing archive, so it starts from none; -X leaves out Unix attributes.
-(cd "$folder" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | zip -q -X -@ "$out")
+# -UN=UTF8 stores the names as UTF-8 and flags them, which zip does only under a UTF-8 locale.
+(cd "$folder" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | LC_ALL=C.UTF-8 zip -q -X -UN=UTF8 -@ "$out")
 [ -f "$out" ] || { echo "make-package: $folder holds no files" >&2; exit 1; }
 if [ -n "$key" ]; then
   openssl dgst -sha256 -sign "$key" -out "$out.sig" "$out"

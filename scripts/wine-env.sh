@@ -74,8 +74,18 @@ _wine_env_init_prefix() {
   touch "$WINEPREFIX/.wine-env-ready"
 }
 
+# The dialogs' font, 돋움, is not in the prefix. Under the Korean code page Wine falls back to a
+# font with Hangul; under any other (the code page scenario runs the setup under 1252) to one
+# without, and every Korean text shows as boxes. NanumGothic (fonts-nanum), the font the Korean
+# code page falls back to anyway, stands in for it. Once per prefix.
+_wine_env_korean_font() {
+  [ -f "$WINEPREFIX/.wine-env-font" ] && return 0
+  _wine_quiet wine_run reg add 'HKCU\Software\Wine\Fonts\Replacements' /v '돋움' /d NanumGothic /f || return 1
+  touch "$WINEPREFIX/.wine-env-font"
+}
+
 # wine_env_setup DIR: prefix in DIR/prefix (created once, reused after), scratch HOME in DIR/home,
-# Korean locale, a persistent wineserver already running.
+# Korean locale, the dialogs' font, a persistent wineserver already running.
 wine_env_setup() {
   local dir=${1:?wine_env_setup: DIR missing}
   mkdir -p "$dir/home" || return 1
@@ -88,6 +98,7 @@ wine_env_setup() {
   fi
   _wine_quiet wineserver -p || true  # fails harmlessly when a server already runs for the prefix
   _wine_quiet wine_run cmd /c exit
+  _wine_env_korean_font || { echo "wine_env_setup: cannot set the dialogs' font" >&2; return 1; }
 }
 
 _xvfb_usable() {

@@ -6,10 +6,12 @@
 #include <cstring>
 
 #include "app/texts.h"
+#include "fw/code_page.h"
 #include "fw/path_text.h"
 #include "fw/proc_address.h"
 #include "fw/scoped.h"
 #include "fw/system_library.h"
+#include "fw/wide_calls.h"
 #include "res/resource.h"
 #include "ui/install_dir_rules.h"
 
@@ -20,9 +22,9 @@ const UINT kPickerFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_STA
 // FOLDERID_LocalAppData, spelled out so no extra import library is needed.
 const GUID kLocalAppDataId = {0xF1B32785, 0x6FBA, 0x4FCF, {0x9D, 0x55, 0x7B, 0x8E, 0x7F, 0x15, 0x70, 0x91}};
 typedef HRESULT(WINAPI* GetKnownFolderPathFn)(const GUID&, DWORD, HANDLE, PWSTR*);
-typedef BOOL(WINAPI* GetDiskFreeSpaceExFn)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+typedef BOOL(WINAPI* GetDiskFreeSpaceExFn)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
-// The local application data folder in the ANSI code page, or an empty text.
+// The local application data folder as CP949, or an empty text.
 // The function is looked up at run time: systems before version 6 lack it.
 void GetLocalAppDataFolder(char* out, int capacity) {
     memset(out, 0, capacity);
@@ -31,34 +33,38 @@ void GetLocalAppDataFolder(char* out, int capacity) {
     GetKnownFolderPathFn getPath = GetProcAddressAs<GetKnownFolderPathFn>(shell.get(), "SHGetKnownFolderPath");
     ScopedCoTaskMem<WCHAR> path;
     if (!getPath || FAILED(getPath(kLocalAppDataId, 0, nullptr, path.Receive())) || !path) return;
-    // A path that does not fit converts to nothing: the base stays empty.
-    if (!WideCharToMultiByte(CP_ACP, 0, path.get(), lstrlenW(path.get()), out, capacity - 1, nullptr, nullptr))
-        memset(out, 0, capacity);
+    // A path that does not fit, or that CP949 cannot hold, converts to nothing: the base stays empty.
+    WideToCp949(path.get(), out, static_cast<size_t>(capacity));
 }
 
-// The program-files folder from the registry; false when it cannot be read.
-bool GetProgramFilesFolder(char* out, DWORD capacity) {
+// The program-files folder from the registry as CP949; false when it cannot be read or CP949
+// cannot hold it.
+bool GetProgramFilesFolder(char* out, size_t capacity) {
     memset(out, 0, capacity);
     ScopedKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ,
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ,
                       key.Receive()) != ERROR_SUCCESS)
         return false;
-    DWORD size = capacity - 1;  // the last byte stays a terminator
-    return RegQueryValueExA(key.get(), "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(out),
-                            &size) == ERROR_SUCCESS;
+    WCHAR folder[kPathCapacity] = L"";
+    DWORD size = sizeof folder - sizeof(WCHAR);  // the last character stays a terminator
+    return RegQueryValueExW(key.get(), L"ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(folder),
+                            &size) == ERROR_SUCCESS &&
+           WideToCp949(folder, out, capacity);
 }
 
 bool QueryFreeBytesToCaller(const char* root, uint64_t* freeBytes) {
+    WideText wideRoot(root);
+    if (!wideRoot.ok()) return false;
     GetDiskFreeSpaceExFn getFreeEx =
-        GetProcAddressAs<GetDiskFreeSpaceExFn>(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA");
+        GetProcAddressAs<GetDiskFreeSpaceExFn>(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExW");
     if (getFreeEx) {
         ULARGE_INTEGER toCaller, total, totalFree;
-        if (!getFreeEx(root, &toCaller, &total, &totalFree)) return false;
+        if (!getFreeEx(wideRoot.get(), &toCaller, &total, &totalFree)) return false;
         *freeBytes = toCaller.QuadPart;
         return true;
     }
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
-    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+    if (!GetDiskFreeSpaceW(wideRoot.get(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
         return false;
     *freeBytes = PlainQueryFreeBytes(sectorsPerCluster, bytesPerSector, freeClusters);
     return true;
@@ -68,21 +74,23 @@ bool QueryFreeBytesToCaller(const char* root, uint64_t* freeBytes) {
 bool DriveRootTakesFiles(const char* installDir) {
     char testPath[kPathCapacity];
     if (!ComposeDriveTestPath(installDir, testPath, sizeof testPath)) return false;
-    ScopedFile file(fopen(testPath, "wb"));
+    ScopedFile file(OpenFileCp949(testPath, "wb"));
     if (!file) return false;
     file.Reset();
-    DeleteFileA(testPath);
+    WideText wideTestPath(testPath);
+    DeleteFileW(wideTestPath.get());
     return true;
 }
 
-// |preselected| is the picker's lParam.
+// |preselected| is the picker's lParam: the CP949 folder it opens on.
 int CALLBACK BrowseCallbackProc(HWND picker, UINT event, LPARAM data, LPARAM preselected) {
     if (event == BFFM_INITIALIZED) {
-        SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, preselected);
+        WideText folder(reinterpret_cast<const char*>(preselected));
+        SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.get()));
     } else if (event == BFFM_SELCHANGED) {
-        char path[kPathCapacity] = "";
-        if (SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(data), path))
-            SendMessageA(picker, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
+        WCHAR path[MAX_PATH] = L"";
+        if (SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(data), path))
+            SendMessageW(picker, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(path));
     }
     return 0;
 }
@@ -115,10 +123,10 @@ void GetDefaultInstallDir(char* installDir, const char* defaultSubdir) {
 }
 
 bool ValidateInstallDir(HWND dialog, char* installDir) {
-    // Read more than fits, so a longer text is rejected instead of being cut.
-    char text[2 * kPathCapacity];
-    GetDlgItemTextA(dialog, IDC_PATH, text, sizeof text);
-    if (strlen(text) >= kPathCapacity) return false;
+    // Read as CP949 whatever the system's code page: a text too long for a path, or with a
+    // character CP949 cannot hold, is rejected instead of being cut or replaced.
+    char text[kPathCapacity];
+    if (!GetWindowTextCp949(GetDlgItem(dialog, IDC_PATH), text, sizeof text)) return false;
     strcpy(installDir, text);
     return NormaliseInstallDir(installDir, kPathCapacity);
 }
@@ -138,17 +146,19 @@ bool BrowseForInstallDir(HWND owner, const char* preselected, const char* defaul
     ScopedCoTaskMem<ITEMIDLIST> drives;
     if (SHGetSpecialFolderLocation(owner, CSIDL_DRIVES, drives.Receive()) != S_OK) drives.Reset();
 
-    BROWSEINFOA info;
+    WideText title(kPickerTitle);
+    BROWSEINFOW info;
     memset(&info, 0, sizeof info);
     info.hwndOwner = owner;
     info.pidlRoot = drives.get();
-    info.lpszTitle = kPickerTitle;
+    info.lpszTitle = title.get();
     info.ulFlags = kPickerFlags;
     info.lpfn = BrowseCallbackProc;
     info.lParam = reinterpret_cast<LPARAM>(preselected);
-    ScopedCoTaskMem<ITEMIDLIST> chosen(SHBrowseForFolderA(&info));
+    ScopedCoTaskMem<ITEMIDLIST> chosen(SHBrowseForFolderW(&info));
     if (!chosen) return false;
+    WCHAR widePath[MAX_PATH] = L"";
     char path[kPathCapacity] = "";
-    return SHGetPathFromIDListA(chosen.get(), path) &&
+    return SHGetPathFromIDListW(chosen.get(), widePath) && WideToCp949(widePath, path, sizeof path) &&
            ComposeBrowsedInstallDir(path, defaultSubdir, out, kPathCapacity);
 }

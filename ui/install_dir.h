@@ -19,8 +19,9 @@ void GetDefaultInstallDir(char* installDir, const char* defaultSubdir);
 // fallbacks.
 extern const char* g_pszKnownFolderLibrary;
 
-// Reads IDC_PATH of |dialog| into |installDir| and normalises it in place. False when the text
-// is rejected (the dialog then shows the bad-path message); |installDir| keeps what was read.
+// Reads IDC_PATH of |dialog| into |installDir| as CP949 and normalises it in place. False when
+// the text is rejected (the dialog then shows the bad-path message): too long, a character CP949
+// cannot hold, or a folder the rule refuses; |installDir| keeps what was read.
 bool ValidateInstallDir(HWND dialog, char* installDir);
 
 // 1 when the drive of |installDir| takes a test file in its root and has room for |profile|'s
@@ -29,5 +30,5 @@ int CheckInstallDrive(const char* installDir, const ProductProfile& profile);
 
 // The folder picker, owned by |owner|, opening on |preselected|; the picked folder with the
 // folder rule applied (|defaultSubdir| appended where needed) into |out|. False when it was
-// cancelled, or the pick has no file-system path or does not fit.
+// cancelled, or the pick has no file-system path, one CP949 cannot hold, or does not fit.
 bool BrowseForInstallDir(HWND owner, const char* preselected, const char* defaultSubdir, char* out);

@@ -6,6 +6,7 @@
 #include "download/download_rules.h"
 #include "finish/completion.h"
 #include "fw/app.h"
+#include "fw/wide_calls.h"
 #include "res/resource.h"
 #include "ui/agreement_dlg.h"
 #include "ui/install_dir.h"
@@ -104,9 +105,8 @@ void CSetupDlg::OnInstall() {
 // cannot start; the failure is then posted.
 bool CSetupDlg::StartRun() {
     char modulePath[kPathCapacity] = "";
-    GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
     StageCode refusal = StageCode::kOk;
-    if (!SetupNameRuleHolds(modulePath))
+    if (!ModulePathCp949(modulePath, sizeof modulePath) || !SetupNameRuleHolds(modulePath))
         refusal = StageCode::kSetupName;
     else if (!m_run.archive.Name(m_run.profile->tempArchiveName))
         refusal = StageCode::kTempArchive;

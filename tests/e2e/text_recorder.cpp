@@ -2,13 +2,15 @@
 // thread, so a test sees every text the program puts into its controls, also one that stands
 // only for a moment. Windows loads this DLL into the program; for each WM_SETTEXT the thread
 // receives, the hook appends a line "ID<TAB>TEXT" to text_recorder.log beside this DLL: the
-// control's id and the text as the ANSI bytes it was sent in, each line end written as a
-// literal \n. (A text the system itself sends in UTF-16 does not read right.) The program
-// itself is not changed.
+// control's id and the text in the program's own code page 949 (the program sends its texts
+// in UTF-16, through the wide calls), each line end written as a literal \n; a text that code
+// page 949 cannot hold is written as "(not CP949)". The program itself is not changed.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+
+#include "fw/code_page.h"
 
 namespace {
 
@@ -24,13 +26,15 @@ bool LogPath(char* path, DWORD size) {
     return true;
 }
 
-void Append(HWND control, const char* text) {
+void Append(HWND control, const WCHAR* wide) {
     char path[MAX_PATH];
     if (!LogPath(path, sizeof path)) return;
+    static char text[16384];  // the hooked thread's alone: its hook calls come one after another
+    if (!WideToCp949(wide ? wide : L"", text, sizeof text)) strcpy(text, "(not CP949)");
     FILE* log = fopen(path, "ab");
     if (!log) return;
     fprintf(log, "%d\t", GetDlgCtrlID(control));
-    for (const char* c = text ? text : ""; *c; ++c) {
+    for (const char* c = text; *c; ++c) {
         if (*c == '\r' && c[1] == '\n') continue;
         if (*c == '\n' || *c == '\r')
             fputs("\\n", log);
@@ -48,11 +52,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-// WH_CALLWNDPROC: runs on the hooked thread before the window procedure. The program's texts
-// are ANSI, so the text is taken as the bytes it sent.
+// WH_CALLWNDPROC: runs on the hooked thread before the window procedure, with the message as
+// it was sent: the program's texts are UTF-16.
 extern "C" __declspec(dllexport) LRESULT CALLBACK RecordText(int code, WPARAM w, LPARAM l) {
     const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(l);
     if (code == HC_ACTION && message->message == WM_SETTEXT)
-        Append(message->hwnd, reinterpret_cast<const char*>(message->lParam));
+        Append(message->hwnd, reinterpret_cast<const WCHAR*>(message->lParam));
     return CallNextHookEx(nullptr, code, w, l);
 }

@@ -1,6 +1,8 @@
 // uidriver: drives another program's windows for end-to-end tests, one command per run, from a
-// console program in the same Wine prefix. Titles and texts are compared as ANSI bytes (CP949
-// under LANG=ko_KR.UTF-8), the code page our arguments arrive in; output is UTF-8.
+// console program in the same Wine prefix. Arguments arrive as UTF-16 (wmain) and are kept as
+// UTF-8; every call that carries a text is the wide one, so titles and texts compare as
+// characters whatever the system's code page (LANG=ko_KR.UTF-8 or en_US.UTF-8 under Wine).
+// Output is UTF-8.
 // Exit code: 0 success, 1 not found / timed out / check failed, 2 usage error.
 //
 // Only visible top-level windows count; the first in Z-order with exactly the title is used.
@@ -50,11 +52,11 @@ std::string Fmt(const char* fmt, ...) {
     return buf;
 }
 
-std::wstring FromAnsi(const std::string& ansi) {
-    int size = static_cast<int>(ansi.size());
-    int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+std::wstring Wide(const std::string& utf8) {
+    int size = static_cast<int>(utf8.size());
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
     std::wstring wide(n, L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, &wide[0], n);
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, &wide[0], n);
     return wide;
 }
 
@@ -66,31 +68,31 @@ std::string ToUtf8(const std::wstring& wide) {
     return utf8;
 }
 
-// Writes one ANSI line as UTF-8; a console gets UTF-16, as it would reinterpret the bytes.
-void WriteLine(DWORD stdId, const std::string& ansi) {
-    std::wstring line = FromAnsi(ansi) + L'\n';
+// Writes one UTF-8 line; a console gets UTF-16, as it would reinterpret the bytes.
+void WriteLine(DWORD stdId, const std::string& utf8) {
+    std::string line = utf8 + '\n';
     HANDLE h = GetStdHandle(stdId);
     DWORD mode, done;
     if (GetConsoleMode(h, &mode)) {
-        WriteConsoleW(h, line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
+        std::wstring wide = Wide(line);
+        WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr);
         return;
     }
-    std::string utf8 = ToUtf8(line);
     FILE* f = stdId == STD_OUTPUT_HANDLE ? stdout : stderr;
-    fwrite(utf8.data(), 1, utf8.size(), f);
+    fwrite(line.data(), 1, line.size(), f);
     fflush(f);
 }
 
-int Complain(int code, const std::string& ansi) {
-    WriteLine(STD_ERROR_HANDLE, "uidriver: " + ansi);
+int Complain(int code, const std::string& utf8) {
+    WriteLine(STD_ERROR_HANDLE, "uidriver: " + utf8);
     return code;
 }
 
-int Fail(const std::string& ansi) { return Complain(kFail, ansi); }
+int Fail(const std::string& utf8) { return Complain(kFail, utf8); }
 
-int Print(const std::string& ansi) {
+int Print(const std::string& utf8) {
     if (g_unanswered) return Fail(kNoAnswer);
-    WriteLine(STD_OUTPUT_HANDLE, ansi);
+    WriteLine(STD_OUTPUT_HANDLE, utf8);
     return kOk;
 }
 
@@ -105,29 +107,29 @@ bool WaitFor(DWORD timeoutMs, Pred ready) {
 }
 
 std::string WindowTitle(HWND h) {
-    char buf[1024] = "";
-    GetWindowTextA(h, buf, sizeof buf);
-    return buf;
+    WCHAR buf[1024] = L"";
+    GetWindowTextW(h, buf, 1024);
+    return ToUtf8(buf);
 }
 
 bool IsClass(HWND h, const char* name) {
-    char buf[256] = "";
-    GetClassNameA(h, buf, sizeof buf);
-    return lstrcmpiA(buf, name) == 0;
+    WCHAR buf[256] = L"";
+    GetClassNameW(h, buf, 256);
+    return lstrcmpiW(buf, Wide(name).c_str()) == 0;
 }
 
 LRESULT Ask(HWND h, UINT msg, WPARAM w = 0, LPARAM l = 0) {
     DWORD_PTR result = 0;
-    if (SendMessageTimeoutA(h, msg, w, l, SMTO_ABORTIFHUNG, kSendMs, &result)) return result;
+    if (SendMessageTimeoutW(h, msg, w, l, SMTO_ABORTIFHUNG, kSendMs, &result)) return result;
     if (IsWindow(h)) g_unanswered = true;  // a window closing meanwhile is no hang
     return 0;
 }
 
-// GetWindowTextA answers "" for another process's edit, so ask the control itself.
+// GetWindowTextW answers "" for another process's edit, so ask the control itself.
 std::string ControlText(HWND h) {
-    std::vector<char> buf(Ask(h, WM_GETTEXTLENGTH) + 1, '\0');
+    std::vector<WCHAR> buf(Ask(h, WM_GETTEXTLENGTH) + 1, L'\0');
     if (!g_unanswered) Ask(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(&buf[0]));
-    return &buf[0];
+    return ToUtf8(&buf[0]);
 }
 
 BOOL CALLBACK Collect(HWND h, LPARAM list) {
@@ -272,8 +274,8 @@ int CmdWaitText(char** argv, int, DWORD ms) {
 int CmdSetText(char** argv, int, DWORD ms) {
     Target t;
     if (!WaitUsable(argv[0], argv[1], ms, &t)) return Fail(t.why);
-    LPARAM text = reinterpret_cast<LPARAM>(argv[2]);
-    return Ask(t.ctl, WM_SETTEXT, 0, text) ? kOk : Fail("WM_SETTEXT refused");
+    std::wstring text = Wide(argv[2]);
+    return Ask(t.ctl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) ? kOk : Fail("WM_SETTEXT refused");
 }
 
 int CmdState(char** argv, int, DWORD) {
@@ -528,6 +530,9 @@ int CmdMsgboxCount(char** argv, int, DWORD) {
     return Print(Fmt("%u", static_cast<unsigned>(BoxesOver(argv[0]).size())));
 }
 
+// The system's code page for programs that are not Unicode: what a scenario runs the setup under.
+int CmdCodePage(char**, int, DWORD) { return Print(Fmt("%u", GetACP())); }
+
 int CmdForeground(char**, int, DWORD) {
     HWND h = GetForegroundWindow();
     if (!h) return Fail("no foreground window");
@@ -625,7 +630,7 @@ int CmdProcessStats(char** argv, int, DWORD) {
 // Holds PATH open without sharing for ms, as a running older version holds its files: no one
 // else may open it meanwhile. Prints "held" once it does.
 int CmdHoldFile(char** argv, int, DWORD ms) {
-    HANDLE file = CreateFileA(argv[0], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(Wide(argv[0]).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return Fail(Fmt("cannot open \"%s\" (error %lu)", argv[0], GetLastError()));
     int rc = Print("held");
@@ -702,7 +707,7 @@ void KeepProbing(HWND window, Probe* probe) {
 // For benchmarks: a line "EPOCH_S ANSWER_MS TEXT" each time the control shows a new text,
 // where ANSWER_MS is the longest the window took to answer WM_NULL while the text before
 // showed. Ends when the text becomes UNTIL, or with "(gone)" when the window closes. The text
-// is read with GetWindowTextA, which asks no thread of the target, so a busy dialog cannot
+// is read with GetWindowTextW, which asks no thread of the target, so a busy dialog cannot
 // hide its status from the watch.
 int CmdWatch(char** argv, int, DWORD ms) {
     const DWORD kWatchPollMs = 2;
@@ -725,11 +730,11 @@ int CmdWatch(char** argv, int, DWORD ms) {
 }
 
 // |name| in the folder of this program.
-std::string BesideThisProgram(const char* name) {
-    char path[MAX_PATH] = "";
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path, length < sizeof path ? length : 0);
-    return folder.substr(0, folder.rfind('\\') + 1) + name;
+std::wstring BesideThisProgram(const WCHAR* name) {
+    WCHAR path[MAX_PATH] = L"";
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length < MAX_PATH ? length : 0);
+    return folder.substr(0, folder.rfind(L'\\') + 1) + name;
 }
 
 // The hook of text_recorder.dll set on |thread|; null when it cannot be set.
@@ -737,7 +742,7 @@ HHOOK SetRecorder(HMODULE recorder, DWORD thread) {
     FARPROC entry = recorder ? GetProcAddress(recorder, "RecordText") : nullptr;
     if (!entry) return nullptr;
     HOOKPROC hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(entry));
-    return SetWindowsHookExA(WH_CALLWNDPROC, hook, recorder, thread);
+    return SetWindowsHookExW(WH_CALLWNDPROC, hook, recorder, thread);
 }
 
 // Sets text_recorder.dll (beside this program) on the thread of TITLE's window, so every text
@@ -746,8 +751,8 @@ HHOOK SetRecorder(HMODULE recorder, DWORD thread) {
 int CmdRecord(char** argv, int, DWORD ms) {
     Target t;
     if (!Locate(argv[0], nullptr, false, &t)) return Fail(t.why);
-    DeleteFileA(BesideThisProgram("text_recorder.log").c_str());
-    HMODULE recorder = LoadLibraryA(BesideThisProgram("text_recorder.dll").c_str());
+    DeleteFileW(BesideThisProgram(L"text_recorder.log").c_str());
+    HMODULE recorder = LoadLibraryW(BesideThisProgram(L"text_recorder.dll").c_str());
     HHOOK hook = SetRecorder(recorder, GetWindowThreadProcessId(t.top, nullptr));
     int rc =
         hook ? Print("recording") : Fail(Fmt("cannot set the hook (error %lu)", GetLastError()));
@@ -783,6 +788,7 @@ const Command kCommands[] = {
     {"msgbox-count", "OWNER_TITLE", 1, 1, -1, 0, CmdMsgboxCount},
     {"wait-owned", "OWNER_TITLE [ms]", 1, 2, -1, kWaitMs, CmdWaitOwned},
     {"foreground", "", 0, 0, -1, 0, CmdForeground},
+    {"code-page", "", 0, 0, -1, 0, CmdCodePage},
     {"iconic", "TITLE", 1, 1, -1, 0, CmdIconic},
     {"rect", "TITLE [ID]", 1, 2, 1, 0, CmdRect},
     {"style", "TITLE [ID]", 1, 2, 1, 0, CmdStyle},
@@ -818,11 +824,16 @@ int Run(const Command& c, char** argv, int argc) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The arguments as UTF-8, whatever the system's code page: Wine hands them over as UTF-16.
+int wmain(int argc, wchar_t** wideArgv) {
     _setmode(_fileno(stdout), _O_BINARY);  // bare \n, bytes untranslated
     _setmode(_fileno(stderr), _O_BINARY);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.push_back(ToUtf8(wideArgv[i]));
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(&arg[0]);
     for (const Command& c : kCommands) {
-        if (argc >= 2 && strcmp(argv[1], c.name) == 0) return Run(c, argv + 2, argc - 2);
+        if (argc >= 2 && strcmp(argv[1], c.name) == 0) return Run(c, argv.data() + 2, argc - 2);
     }
     return Usage();
 }

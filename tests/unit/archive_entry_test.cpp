@@ -12,16 +12,18 @@
 
 namespace {
 
-// A zip file holding one stored entry named |name| with |data|; removed when it goes.
+// A zip file holding one stored entry named |name| with |data| and the general-purpose
+// |flags|; removed when it goes.
 class OneEntryZip {
 public:
-    OneEntryZip(const std::string& name, const std::string& data) {
+    OneEntryZip(const std::string& name, const std::string& data, unsigned long flags = 0) {
         zipFile zip = zipOpen(path_.c_str(), APPEND_STATUS_CREATE);
         if (!zip) return;
         zip_fileinfo info = {};
         info.dosDate = 0x5A2B6000;  // 2025-01-11 12:00
-        bool ok = zipOpenNewFileInZip(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                      0, 0) == ZIP_OK &&
+        bool ok = zipOpenNewFileInZip4(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, 0, 0, 0,
+                                       -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, 0,
+                                       flags) == ZIP_OK &&
                   zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size())) == ZIP_OK &&
                   zipCloseFileInZip(zip) == ZIP_OK;
         written_ = zipClose(zip, nullptr) == ZIP_OK && ok;
@@ -65,6 +67,25 @@ TEST(ReadCurrentEntry, NamesThatDoNotFitAreRefusedAndTheBufferStaysTerminated) {
         } else {
             EXPECT_STREQ(entry.name, "") << c.length;
         }
+        unzClose(zip);
+    }
+}
+
+// Flag bit 11 says the name is UTF-8; the extraction converts only those names.
+TEST(ReadCurrentEntry, TellsAUtf8NameByItsFlag) {
+    const struct {
+        unsigned long flags;
+        bool utf8Name;
+    } kCases[] = {{0, false}, {kUtf8NameFlag, true}, {kUtf8NameFlag | 0x0008, true}, {0x0008, false}};
+    for (const auto& c : kCases) {
+        OneEntryZip archive("\xEC\x9E\x90.txt", "four", c.flags);
+        ASSERT_TRUE(archive.written()) << c.flags;
+        unzFile zip = unzOpen(archive.path());
+        ASSERT_NE(zip, nullptr) << c.flags;
+        ArchiveEntry entry;
+        ASSERT_EQ(ReadCurrentEntry(zip, &entry), UNZ_OK) << c.flags;
+        EXPECT_EQ(entry.utf8Name, c.utf8Name) << c.flags;
+        EXPECT_STREQ(entry.name, "\xEC\x9E\x90.txt") << c.flags;  // the bytes as stored
         unzClose(zip);
     }
 }

@@ -22,6 +22,8 @@ TEST(FormatStageFailure, OneLinePerFailureWithItsReason) {
         {{Stage::kExtract, StageCode::kArchiveRead, ErrorKind::kMinizip, -103},
          "velmora_setup: extract failed: archive-read (minizip -103)"},
         {{Stage::kStart, StageCode::kSetupName, ErrorKind::kNone, 0}, "velmora_setup: start failed: setup-name"},
+        {{Stage::kExtract, StageCode::kNameCodePage, ErrorKind::kNone, 0},
+         "velmora_setup: extract failed: name-code-page"},
         {{Stage::kDataCopy, StageCode::kUserAbort, ErrorKind::kNone, 0},
          "velmora_setup: data-copy failed: user-abort"},
         {{Stage::kDownload, StageCode::kSession, ErrorKind::kHresult, static_cast<int32_t>(0x80070005)},

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/messages.h"
+#include "install/archive_entry.h"
 #include "tests/win/install_support.h"
 #include "tests/win/test_support.h"
 
@@ -258,6 +259,46 @@ TEST_F(Extraction, HostileNamesFailBeforeAnythingOfThemIsWritten) {
         EXPECT_FALSE(PathExists(scratch_.path() + "..\\escape.txt"));
         EXPECT_FALSE(PathExists("C:\\escape.txt"));
         EXPECT_EQ(LastFailure(), StageCode::kUnsafeName);
+    }
+}
+
+// UTF-8 spelled as bytes: narrow literals of this file are CP949 (-fexec-charset).
+const char* Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+ZipEntry FlaggedUtf8(const char8_t* name, const std::string& data = "") {
+    return {.name = Utf8(name), .data = data, .flags = kUtf8NameFlag};
+}
+
+TEST_F(Extraction, Utf8NamesLandUnderTheSameNamesAndFullwidthFormsStayCharacters) {
+    EXPECT_EQ(Run({FlaggedUtf8(u8"자료/"), FlaggedUtf8(u8"자료/설명서.txt", "doc"), {"Velmora.EXE", "exe"},
+                   FlaggedUtf8(u8"..＼escape.txt", "fw1"), FlaggedUtf8(u8"．．/escape.txt", "fw2")}),
+              kExtracted);
+    EXPECT_EQ(Read("자료\\설명서.txt"), "doc");
+    EXPECT_EQ(Read("..＼escape.txt"), "fw1");  // one file, its name as written
+    EXPECT_EQ(Read("．．\\escape.txt"), "fw2");
+    EXPECT_EQ(ListFolder(install_), (std::vector<std::string>{"..＼escape.txt", "Velmora.EXE", "．．\\", "자료\\"}));
+    EXPECT_EQ(ListFolder(scratch_.path()), (std::vector<std::string>{"install\\", "package.zip"}));
+    EXPECT_EQ(window_.statusTexts, (std::vector<std::string>{"복사 중... 자료/설명서.txt", "복사 중... Velmora.EXE",
+                                                             "복사 중... ..＼escape.txt", "복사 중... ．．/escape.txt"}));
+}
+
+TEST_F(Extraction, NamesCp949CannotHoldFailBeforeAnythingOfThemIsWritten) {
+    const ZipEntry kNames[] = {
+        FlaggedUtf8(u8"사진😀.jpg"),
+        FlaggedUtf8(u8"À.txt"),  // a best fit would write "A.txt"
+        {.name = "a\xC0\xAF" "b.txt", .data = "", .flags = kUtf8NameFlag},  // an overlong "/"
+        {.name = "\x81" ".txt", .data = ""},  // stored, unflagged bytes that are not CP949
+    };
+    for (const ZipEntry& name : kNames) {
+        SCOPED_TRACE(name.name);
+        RemoveTree(install_);
+        CreateDirectoryA(install_.c_str(), nullptr);
+        window_.messages.clear();
+        ZipEntry entry = name;
+        entry.data = "never written";
+        EXPECT_EQ(Run({{"before.txt", "b"}, entry, {"after.txt", "a"}}), kFailed);
+        EXPECT_EQ(ListFolder(install_), std::vector<std::string>{"before.txt"});
+        EXPECT_EQ(LastFailure(), StageCode::kNameCodePage);
     }
 }
 

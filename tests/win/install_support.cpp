@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "app/messages.h"
+#include "fw/code_page.h"
+#include "fw/wide_calls.h"
 #include "res/resource.h"
 
 namespace {
@@ -74,7 +76,7 @@ int WINAPI AnswerFromScript(HWND owner, const char* text, const char* caption, U
 const DWORD kWorkerTimeoutMs = 20000;
 
 const char kMainClass[] = "InstallTestStage";
-const char kControlClass[] = "InstallTestControl";
+const WCHAR kControlClass[] = L"InstallTestControl";
 
 }  // namespace
 
@@ -167,16 +169,18 @@ StageWindow::StageWindow() {
     main.hInstance = GetModuleHandleA(nullptr);
     main.lpszClassName = kMainClass;
     RegisterClassA(&main);  // fails harmlessly when registered already
-    WNDCLASSA control = main;
+    // Unicode controls, as the dialog's: the stages' CP949 texts reach them converted.
+    WNDCLASSW control = {};
     control.lpfnWndProc = ControlProc;
+    control.hInstance = main.hInstance;
     control.lpszClassName = kControlClass;
-    RegisterClassA(&control);
+    RegisterClassW(&control);
 
     window_ = CreateWindowA(kMainClass, "stage", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
                             main.hInstance, nullptr);
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     for (int id : {IDC_STATUS, IDC_PERCENT}) {
-        CreateWindowA(kControlClass, "", WS_CHILD, 0, 0, 10, 10, window_,
+        CreateWindowW(kControlClass, L"", WS_CHILD, 0, 0, 10, 10, window_,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), main.hInstance, nullptr);
     }
 }
@@ -250,10 +254,11 @@ LRESULT CALLBACK StageWindow::MainProc(HWND window, UINT message, WPARAM wParam,
 LRESULT CALLBACK StageWindow::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<StageWindow*>(GetWindowLongPtrA(GetParent(window), GWLP_USERDATA));
     if (self && message == WM_SETTEXT) {
-        const char* text = reinterpret_cast<const char*>(lParam);
+        char text[1024];  // recorded as the program's CP949; one that does not convert as ""
+        WideToCp949(reinterpret_cast<const WCHAR*>(lParam), text, sizeof text);
         (GetDlgCtrlID(window) == IDC_STATUS ? self->statusTexts : self->percentTexts).push_back(text);
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 ScriptedAnswers::ScriptedAnswers(std::vector<int> answers) {
@@ -262,6 +267,6 @@ ScriptedAnswers::ScriptedAnswers(std::vector<int> answers) {
     g_pfnStageMessageBox = AnswerFromScript;
 }
 
-ScriptedAnswers::~ScriptedAnswers() { g_pfnStageMessageBox = MessageBoxA; }
+ScriptedAnswers::~ScriptedAnswers() { g_pfnStageMessageBox = MessageBoxCp949; }
 
 const std::vector<AskedQuestion>& ScriptedAnswers::asked() const { return g_asked; }

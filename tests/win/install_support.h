@@ -73,7 +73,7 @@ public:
     StageWindow& operator=(const StageWindow&) = delete;
 
     // Runs |worker| on a thread of its own, as the dialog does, and answers
-    // this thread's messages until it ends (a worker's SetDlgItemTextA waits for
+    // this thread's messages until it ends (a worker's SetDlgItemTextW waits for
     // them); then collects what it posted. A worker still running after 20 s
     // fails the test and is stopped.
     void RunWorker(LPTHREAD_START_ROUTINE worker, void* param);

@@ -16,7 +16,7 @@ drv() {
   echo "uidriver: '$1' ended with code $rc, not one of its own" >&2
   case $1 in
     wait-window | wait-gone | count-windows | text | wait-text | state | wait-msgbox | msgbox-count | \
-      wait-owned | foreground | iconic | rect | style | process-stats)
+      wait-owned | foreground | code-page | iconic | rect | style | process-stats)
       wine_run "$UIDRIVER" "$@" </dev/null ;;
     *) return "$rc" ;;
   esac

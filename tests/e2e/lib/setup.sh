@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # Controlling the setup under test: starting and stopping it, pressing Install and accepting the
-# agreement, the boxes it shows, the idle dialog, and what a download leaves in the temporary
+# agreement, the folder picker, the boxes it shows, the idle dialog, and what a download leaves in the temporary
 # folder. Part of tests/e2e/lib.sh.
 
 # The prefix's C: drive as a Linux path, for checks on what a run left behind.
@@ -67,6 +67,26 @@ accept_agreement() {
 # install_into DIR: Install pressed with DIR and the agreement accepted.
 install_into() {
   press_install "$1" && accept_agreement
+}
+
+PICKER_STATUS=0x3743  # the status line of the system's folder picker
+# open_picker: presses "..." and sets PICKER, the picker's title.
+open_picker() {
+  drv click "$SETUP_TITLE" $IDC_BROWSE >/dev/null && PICKER=$(drv wait-owned "$SETUP_TITLE")
+}
+
+# pick SUBMITTED SELECTED WRITTEN: SUBMITTED pressed Install with (the agreement declined), then
+# another folder typed: the picker opens on SUBMITTED, its status line shows SELECTED, and its
+# OK writes WRITTEN into the folder field.
+pick() {
+  press_install "$1" && drv wait-window "$AGREEMENT_TITLE" >/dev/null &&
+    drv click "$AGREEMENT_TITLE" $IDCANCEL >/dev/null || fail "'$1' not submitted"
+  drv set-text "$SETUP_TITLE" $IDC_PATH 'C:\velmora-picked\typed' >/dev/null
+  open_picker || { fail "'$1': no folder picker"; return; }
+  expect_ok drv wait-text "$PICKER" $PICKER_STATUS "$2"
+  drv click "$PICKER" $IDOK >/dev/null
+  expect_ok drv wait-gone "$PICKER"
+  expect_eq "picked '$2': the folder field" "$(drv text "$SETUP_TITLE" $IDC_PATH)" "$3"
 }
 
 # expect_controls_idle: the three folder controls enabled, status and percent as when idle.
