@@ -171,6 +171,8 @@ LRESULT CSetupDlg::OnSetupComplete(WPARAM, LPARAM) {
         .linkUrl = m_run.options.linkUrl,
         .runArgs = m_run.options.runArgs,
     };
+    // The scale's total is 1 + the bytes the size pass counted.
+    job.places.extractedBytes = m_run.progress.totalBytes > 1 ? static_cast<uint64_t>(m_run.progress.totalBytes) - 1 : 0;
     FinishInstall(&job);
     EndDialog(IDOK);
     return 1;

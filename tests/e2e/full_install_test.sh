@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole install with the Velmora profile: nginx serves the package built from the sample
 # product, the setup downloads and extracts it into a folder with a blank in its name, makes
-# the shortcuts and the uninstall entry without a question, starts Velmora.EXE with no
+# the shortcuts and the whole uninstall entry without a question, starts Velmora.EXE with no
 # arguments in the install folder and ends; its temporary archive is gone. Then the sample
 # uninstaller removes what the setup made.
 set -uo pipefail
@@ -49,8 +49,12 @@ expect_ok drv wait-window "$PRODUCT_WINDOW" 10000
 
 expect_ok test -f "$(desktop_dir)/$PRODUCT_LINK"
 expect_eq "group content" "$(LC_ALL=C ls "$(group_dir)" | tr '\n' '|')" "$UNINST_LINK|$PRODUCT_LINK|"
-expect_eq "uninstall entry" "$(entry_values)" \
-  "$(printf 'DisplayName REG_SZ Velmora\nUninstallString REG_SZ %sUNINST.EXE' "$win_dir")"
+expect_eq "uninstall entry" "$(dated_entry_values)" \
+  "$(printf 'DisplayIcon REG_SZ %sVelmora.EXE\nDisplayName REG_SZ Velmora\nDisplayVersion REG_SZ 1.1.0.1
+EstimatedSize REG_DWORD %s\nInstallDate REG_SZ TODAY\nInstallLocation REG_SZ %s
+NoModify REG_DWORD 0x1\nNoRepair REG_DWORD 0x1\nPublisher REG_SZ Tandrel
+UninstallString REG_SZ %sUNINST.EXE\nURLInfoAbout REG_SZ https://velmora.example/' \
+    "$win_dir" "$(entry_size "$package_root/update/velmora_direct.zip")" "$win_dir" "$win_dir")"
 
 drv close "$PRODUCT_WINDOW" >/dev/null
 drv wait-gone "$PRODUCT_WINDOW" >/dev/null

@@ -68,8 +68,9 @@ listing() {
 
 group_listing() { listing "$(group_dir)"; }
 
-# The package's entries: what the extraction puts into the install folder.
-mapfile -t PACKAGE_FILES < <(unzip -Z1 "${BUILD_DIR:?}/package/update/$PROFILE_ARCHIVE_NAME")
+# The package, and its entries: what the extraction puts into the install folder.
+PACKAGE=${BUILD_DIR:?}/package/update/$PROFILE_ARCHIVE_NAME
+mapfile -t PACKAGE_FILES < <(unzip -Z1 "$PACKAGE")
 
 # expect_started WHAT DIR_WIN DIR ARGS: the product was started once, from DIR_WIN (its Linux
 # path DIR), with ARGS; its window is then closed.
