@@ -10,6 +10,7 @@ CSetupApp theApp;
 namespace {
 
 int g_bNoOtherInstance = 1;
+ScopedHandle g_hRunMutex;  // held until the process ends
 
 void RaiseWindow(HWND window) {
     HWND popup = GetLastActivePopup(window);
@@ -21,7 +22,8 @@ void RaiseWindow(HWND window) {
     }
 }
 
-BOOL CALLBACK FindSetupWindowProc(HWND window, LPARAM) {
+// |raise|: bring the window found to the front.
+BOOL CALLBACK FindSetupWindowProc(HWND window, LPARAM raise) {
     char title[kWindowTextLimit + 1] = "";
     char marker[kWindowTextLimit + 1] = "";
     WindowFacts facts = {};
@@ -37,7 +39,7 @@ BOOL CALLBACK FindSetupWindowProc(HWND window, LPARAM) {
     if (!IsRunningSetupWindow(facts, g_profile.msgCaption, g_profile.instanceMarker)) return TRUE;
 
     g_bNoOtherInstance = 0;
-    RaiseWindow(window);
+    if (raise) RaiseWindow(window);
     return FALSE;
 }
 
@@ -45,16 +47,28 @@ BOOL CALLBACK FindSetupWindowProc(HWND window, LPARAM) {
 
 BOOL CheckSingleInstance() {
     g_bNoOtherInstance = 1;
-    EnumWindows(FindSetupWindowProc, 0);
+    EnumWindows(FindSetupWindowProc, TRUE);
     return g_bNoOtherInstance;
+}
+
+bool IsSetupWindowOpen() {
+    g_bNoOtherInstance = 1;
+    EnumWindows(FindSetupWindowProc, FALSE);
+    return !g_bNoOtherInstance;
+}
+
+bool HoldRunMutex() {
+    char name[kRunMutexNameCapacity];
+    if (!ComposeRunMutexName(g_profile.tempArchiveName, name, sizeof name)) return true;
+    g_hRunMutex.Reset(CreateMutexA(nullptr, FALSE, name));
+    DWORD error = GetLastError();
+    if (!g_hRunMutex) return error != ERROR_ACCESS_DENIED;  // held by a setup of another user
+    return error != ERROR_ALREADY_EXISTS;
 }
 
 CSetupApp::~CSetupApp() = default;
 
 BOOL CSetupApp::InitInstance() {
-    if (!CheckSingleInstance()) return FALSE;
-
-    ScopedComInit com;  // shell links and the folder picker need COM; the dialog runs either way
-    RunSetupDialog();
+    m_nExitCode = RunSetup(m_lpCmdLine);
     return FALSE;
 }

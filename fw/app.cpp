@@ -18,5 +18,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     app->m_hInstance = instance;
     app->m_lpCmdLine = commandLine ? commandLine : "";
     app->InitInstance();
-    return 0;
+    return app->m_nExitCode;
 }

@@ -123,6 +123,15 @@ StageResult CopyTree(Walk* walk, const char* source, const char* destination) {
     return StageSucceeded(Stage::kDataCopy);
 }
 
+// The walk's two folders: "data\" beside the setup program, and the install folder.
+bool NameDataFolders(DataCopyJob* job) {
+    char setupPath[kPathCapacity];
+    DWORD length = GetModuleFileNameA(nullptr, setupPath, sizeof setupPath);
+    return length != 0 && length < sizeof setupPath &&
+           ComposeDataSourceDir(setupPath, job->sourceDir, sizeof job->sourceDir) &&
+           ComposePath(job->destinationDir, sizeof job->destinationDir, {job->installDir});
+}
+
 }  // namespace
 
 void StartDataCopy(DataCopyJob* job) {
@@ -130,15 +139,17 @@ void StartDataCopy(DataCopyJob* job) {
         job->reporter.Finish(StageSucceeded(Stage::kDataCopy));
         return;
     }
-    char setupPath[kPathCapacity];
-    DWORD length = GetModuleFileNameA(nullptr, setupPath, sizeof setupPath);
-    if (length == 0 || length >= sizeof setupPath ||
-        !ComposeDataSourceDir(setupPath, job->sourceDir, sizeof job->sourceDir) ||
-        !ComposePath(job->destinationDir, sizeof job->destinationDir, {job->installDir})) {
+    if (!NameDataFolders(job)) {
         job->reporter.Finish(Failed(StageCode::kDataFolder));
         return;
     }
     StartStageThread(Stage::kDataCopy, job->flags, job->reporter, StageWorker<DataCopyJob, CopyDataFolder>, job);
+}
+
+StageResult RunDataCopy(DataCopyJob* job) {
+    if (job->dataBytes < 1) return StageSucceeded(Stage::kDataCopy);
+    if (!NameDataFolders(job)) return Failed(StageCode::kDataFolder);
+    return CopyDataFolder(*job);
 }
 
 StageResult CopyDataFolder(const DataCopyJob& job) {

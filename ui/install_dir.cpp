@@ -117,6 +117,10 @@ bool ValidateInstallDir(HWND dialog, char* installDir) {
     // Read more than fits, so a longer text is rejected instead of being cut.
     char text[2 * kPathCapacity];
     GetDlgItemTextA(dialog, IDC_PATH, text, sizeof text);
+    return AcceptInstallDirText(text, installDir);
+}
+
+bool AcceptInstallDirText(const char* text, char* installDir) {
     if (strlen(text) >= kPathCapacity) return false;
     strcpy(installDir, text);
     return NormaliseInstallDir(installDir, kPathCapacity);

@@ -42,6 +42,9 @@
 #define PROFILE_PACKAGE_BYTES     0
 #define PROFILE_DATA_BYTES        0
 
+// Unattended runs (/quiet, /passive) for administrators' deployment tools: 1 allows them, 0
+// ends such a run at once with exit code 1639.
+#define PROFILE_UNATTENDED        1
 // What the uninstall entry tells inventory tools; a text of "" and a flag of 0 are left out.
 #define PROFILE_DISPLAY_VERSION   "1.1.0.1"
 #define PROFILE_PUBLISHER         "Tandrel"
