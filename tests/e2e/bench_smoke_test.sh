@@ -17,7 +17,7 @@ rows=(
   "1  exe code + data" "2  download 2 MiB" "3  extraction 2 MiB" "4  whole install"
   "5  download 1 MiB" "5  extraction 2 MiB" "6  control writes, download-only"
   "R  download stage, download-only runs" "R  extraction stage, whole installs"
-  "H  SHA-256 of 2 MiB (CryptoAPI)"
+  "H  SHA-256 of 2 MiB (CryptoAPI)" "Q  quiet download 2 MiB, median of 1" "Q    its extraction"
   "T  download 2 MiB over https, median of 1" "T    the same file, curl over https"
   "T    without the per-block work (C: both)" "T      against curl over https"
   "C  download as designed" "C    percentage writes not shown" "C    64 KiB reads" "C  extraction as designed" "C    only its first status write shown"
