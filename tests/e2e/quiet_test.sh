@@ -110,10 +110,14 @@ expect_fail test -e "$(desktop_dir)/$PRODUCT_LINK"
 expect_eq "404: temporary archive gone" "$(archive_state)" absent
 
 # ---- Refused before anything is done: 1639 ----------------------------------------------------
+# One log for these runs: each appends its lines to the last one's.
+rm -f "$log"
 while IFS='|' read -r what args line; do
-  quiet_run "$what" "$args"
+  setup_run "$args" || fail "$what: the setup did not end"
+  expect_eq "$what: no window at any point" "$RUN_WINDOWS" ""
   expect_eq "$what: exit code" "$RUN_EXIT" 1639
-  expect_eq "$what: the log" "$(log_texts "$log" | sed -n 2p)" "$line"
+  expect_eq "$what: the log" "$(log_texts "$log" | tail -2)" "$line
+setup ended: exit 1639"
   expect_fail test -e "$dir"
 done <<EOT
 without /accept-licence|/quiet /log:$log_win /dir:"${win_dir%\\}"|refused: licence not accepted (/accept-licence missing)
@@ -121,4 +125,5 @@ a folder the rules refuse|$quiet /dir:C:relative|refused: install folder C:relat
 a switch that is none|$quiet /dir:"${win_dir%\\}" /silent|refused: bad command line
 /quiet and /passive|$quiet /passive|refused: bad command line
 EOT
+expect_eq "the four runs' lines appended in one log" "$(log_texts "$log" | grep -c '^setup started: ')" 4
 finish

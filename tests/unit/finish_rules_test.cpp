@@ -248,19 +248,6 @@ TEST(ComposeUninstallValues, WhatTheProfileLeavesOutIsNotWritten) {
               "InstallLocation=D:\\|Publisher=탄드렐|EstimatedSize#0|InstallDate=20261231|NoModify#1");
 }
 
-TEST(ComposeUninstallValues, TooLongIsMarkedNotCut) {
-    // 249 bytes: the uninstaller's path (259) fits, the product's (260) does not.
-    const std::string dir = "C:\\" + std::string(245, 'd') + "\\";
-    const std::string entry = Entry(FullEntryProfile(), {dir.c_str(), 1, 2026, 3, 4});
-    EXPECT_NE(entry.find("UninstallString=C:"), std::string::npos);
-    EXPECT_NE(entry.find("|DisplayIcon!|"), std::string::npos);
-    EXPECT_NE(entry.find("|InstallLocation=C:"), std::string::npos);
-    ProductProfile profile = FullEntryProfile();
-    const std::string version(kPathCapacity, 'v');
-    profile.displayVersion = version.c_str();
-    EXPECT_NE(Entry(profile, {"C:\\", 1, 2026, 3, 4}).find("|DisplayVersion!|"), std::string::npos);
-}
-
 TEST(EstimatedSizeKiB, RoundedUp) {
     const uint64_t kCases[][2] = {{0, 0},
                                   {1, 1},

@@ -53,15 +53,4 @@ TEST(FormatLogLine, LocalTimeToTheMillisecondThenTheText) {
     EXPECT_STREQ(line, "");
 }
 
-TEST(FormatStageEnd, OkOrTheDebugLinesFailure) {
-    char line[128];
-    ASSERT_TRUE(FormatStageEnd(StageSucceeded(Stage::kDownload), line, sizeof line));
-    EXPECT_STREQ(line, "download ok");
-    ASSERT_TRUE(FormatStageEnd(StageFailed(Stage::kDownload, StageCode::kStatus, ErrorKind::kHttpStatus, 404),
-                               line, sizeof line));
-    EXPECT_STREQ(line, "download failed: status (HTTP 404)");
-    ASSERT_TRUE(FormatStageEnd(StageFailed(Stage::kDataCopy, StageCode::kUserAbort), line, sizeof line));
-    EXPECT_STREQ(line, "data-copy failed: user-abort");
-}
-
 }  // namespace

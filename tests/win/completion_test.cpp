@@ -119,7 +119,7 @@ protected:
 
     // The end of a run in |variant|: the Velmora profile takes the direct one; with its archive
     // name cut of the direct suffix it takes the external one with "/axs:", else the asking one.
-    bool Finish(CompletionVariant variant, const char* linkUrl, const char* runArgs, bool unattended = false) {
+    bool Finish(CompletionVariant variant, const char* linkUrl, const char* runArgs) {
         profile_ = g_profile;
         if (variant != CompletionVariant::kDirect) profile_.archiveName = "velmora.zip";
         job_ = {.owner = nullptr,
@@ -127,8 +127,7 @@ protected:
                 .places = places,
                 .externalMode = variant == CompletionVariant::kExternal,
                 .linkUrl = linkUrl,
-                .runArgs = runArgs,
-                .unattended = unattended};
+                .runArgs = runArgs};
         return FinishInstall(&job_);
     }
 
@@ -187,33 +186,6 @@ TEST_F(CompletionTest, AskingFollowsTheTwoAnswers) {
         if (c.started) EXPECT_EQ(WaitForStartLog(), StartLine(g_profile.launchArgs));
         else EXPECT_FALSE(PathExists(log_));
     }
-}
-
-// An unattended run in each variant: the variant's shortcuts and entry, no box, and the product
-// never handed to the shell.
-struct UnattendedCase {
-    CompletionVariant variant;
-    const char* desktopFile;  // ".lnk" or ".url" after the product's name
-};
-
-const UnattendedCase kUnattendedCases[] = {
-    {CompletionVariant::kDirect, ".lnk"},
-    {CompletionVariant::kExternal, ".url"},
-    {CompletionVariant::kAsking, ".lnk"},
-};
-
-TEST_F(CompletionTest, UnattendedAsksNothingAndStartsNothing) {
-    for (const UnattendedCase& c : kUnattendedCases) {
-        SCOPED_TRACE(static_cast<int>(c.variant));
-        ForgetEarlierRun();
-        BoxAnswerer answerer({IDNO, IDNO});  // answers a box that wrongly comes, so the run ends
-        EXPECT_FALSE(Finish(c.variant, "http://localhost/v", "-a", true));
-        EXPECT_EQ(answerer.Finish().size(), 0u);
-        EXPECT_STREQ(job_.launchPath, "");
-        EXPECT_EQ(ListFolder(desktopDir), std::vector<std::string>{g_profile.productName + std::string(c.desktopFile)});
-        EXPECT_EQ(EntryValueCount(), kWholeEntryValues);
-    }
-    EXPECT_FALSE(PathExists(log_));
 }
 
 }  // namespace
