@@ -44,3 +44,9 @@ PROFILE_TEXT(verifyingStatus, PROFILE_VERIFYING_STATUS)  // status line while th
 PROFILE_NUMBER(resumeRetries, PROFILE_RESUME_RETRIES)    // retries after a cut download, 0 to 3
 PROFILE_NUMBER(packageBytes, PROFILE_PACKAGE_BYTES)      // expected package size, bytes
 PROFILE_NUMBER(dataBytes, PROFILE_DATA_BYTES)            // size of the extra data folder; 0: none
+PROFILE_NUMBER(unattended, PROFILE_UNATTENDED)           // 1: /quiet and /passive runs allowed; 0: refused (1639)
+PROFILE_TEXT(displayVersion, PROFILE_DISPLAY_VERSION)    // uninstall entry's DisplayVersion; empty: not written
+PROFILE_TEXT(publisher, PROFILE_PUBLISHER)               // its Publisher; empty: not written
+PROFILE_TEXT(urlInfoAbout, PROFILE_URL_INFO_ABOUT)       // its URLInfoAbout; empty: not written
+PROFILE_NUMBER(noModify, PROFILE_NO_MODIFY)              // 1: NoModify=1 in the entry; 0: left out
+PROFILE_NUMBER(noRepair, PROFILE_NO_REPAIR)              // 1: NoRepair=1 in the entry; 0: left out

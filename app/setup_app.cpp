@@ -3,7 +3,7 @@
 #include "app/profile.h"
 #include "app/single_instance.h"
 #include "fw/scoped.h"
-#include "fw/wide_calls.h"
+#include "fw/code_page.h"
 #include "res/resource.h"
 
 CSetupApp theApp;
@@ -11,6 +11,7 @@ CSetupApp theApp;
 namespace {
 
 int g_bNoOtherInstance = 1;
+ScopedHandle g_hRunMutex;  // held until the process ends
 
 void RaiseWindow(HWND window) {
     HWND popup = GetLastActivePopup(window);
@@ -22,24 +23,35 @@ void RaiseWindow(HWND window) {
     }
 }
 
-BOOL CALLBACK FindSetupWindowProc(HWND window, LPARAM) {
+// A window's text as the guard compares it: its first kWindowTextLimit bytes in code page 949,
+// whatever the system's code page. A character CP949 cannot hold stands as "?": it can match
+// neither the caption word nor the marker.
+void ReadGuardText(HWND window, char* out) {
+    WCHAR wide[kWindowTextLimit + 1] = L"";
+    GetWindowTextW(window, wide, kWindowTextLimit + 1);
+    char text[2 * (kWindowTextLimit + 1)] = "";
+    WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, wide, -1, text, sizeof text - 1, "?", nullptr);
+    lstrcpynA(out, text, kWindowTextLimit + 1);
+}
+
+// |raise|: bring the window found to the front.
+BOOL CALLBACK FindSetupWindowProc(HWND window, LPARAM raise) {
     char title[kWindowTextLimit + 1] = "";
     char marker[kWindowTextLimit + 1] = "";
     WindowFacts facts = {};
     facts.unownedAndAlive = IsWindow(window) && GetWindow(window, GW_OWNER) == nullptr;
     facts.enabled = IsWindowEnabled(window) != FALSE;
-    // Read as CP949 whatever the system's code page; one that does not fit is no setup's.
-    GetWindowTextCp949(window, title, sizeof title);
+    ReadGuardText(window, title);
     facts.title = title;
     HWND markerWindow = GetDlgItem(window, IDC_MARKER);
     if (markerWindow && IsWindow(markerWindow)) {
-        GetWindowTextCp949(markerWindow, marker, sizeof marker);
+        ReadGuardText(markerWindow, marker);
         facts.marker = marker;
     }
     if (!IsRunningSetupWindow(facts, g_profile.msgCaption, g_profile.instanceMarker)) return TRUE;
 
     g_bNoOtherInstance = 0;
-    RaiseWindow(window);
+    if (raise) RaiseWindow(window);
     return FALSE;
 }
 
@@ -47,16 +59,29 @@ BOOL CALLBACK FindSetupWindowProc(HWND window, LPARAM) {
 
 BOOL CheckSingleInstance() {
     g_bNoOtherInstance = 1;
-    EnumWindows(FindSetupWindowProc, 0);
+    EnumWindows(FindSetupWindowProc, TRUE);
     return g_bNoOtherInstance;
+}
+
+bool IsSetupWindowOpen() {
+    g_bNoOtherInstance = 1;
+    EnumWindows(FindSetupWindowProc, FALSE);
+    return !g_bNoOtherInstance;
+}
+
+bool HoldRunMutex() {
+    char name[kRunMutexNameCapacity];
+    if (!ComposeRunMutexName(g_profile.tempArchiveName, name, sizeof name)) return true;
+    WideText wideName(name);
+    g_hRunMutex.Reset(CreateMutexW(nullptr, FALSE, wideName.get()));
+    DWORD error = GetLastError();
+    if (!g_hRunMutex) return error != ERROR_ACCESS_DENIED;  // held by a setup of another user
+    return error != ERROR_ALREADY_EXISTS;
 }
 
 CSetupApp::~CSetupApp() = default;
 
 BOOL CSetupApp::InitInstance() {
-    if (!CheckSingleInstance()) return FALSE;
-
-    ScopedComInit com;  // shell links and the folder picker need COM; the dialog runs either way
-    RunSetupDialog();
+    m_nExitCode = RunSetup(m_lpCmdLine);
     return FALSE;
 }

@@ -7,15 +7,20 @@
 
 StageMessageBoxFn g_pfnStageMessageBox = MessageBoxCp949;
 
-void StageReporter::ShowStatus(const char* text) const { SetDlgItemTextCp949(dialog_, IDC_STATUS, text); }
+void StageReporter::ShowStatus(const char* text) const {
+    if (dialog_) SetDlgItemTextCp949(dialog_, IDC_STATUS, text);
+}
 
-void StageReporter::ShowPercent(const char* text) const { SetDlgItemTextCp949(dialog_, IDC_PERCENT, text); }
+void StageReporter::ShowPercent(const char* text) const {
+    if (dialog_) SetDlgItemTextCp949(dialog_, IDC_PERCENT, text);
+}
 
 int StageReporter::ShowMessage(const char* text, UINT flags) const {
     return g_pfnStageMessageBox(dialog_, text, g_profile.msgCaption, flags);
 }
 
 void StageReporter::Finish(const StageResult& result) const {
+    if (!dialog_) return;
     if (result.ok()) {
         PostMessageA(dialog_, doneMessage_, 0, 0);
         return;

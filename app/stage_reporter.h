@@ -1,6 +1,8 @@
 // How a stage's worker reaches the main dialog: the two shared controls, message boxes owned
 // by the dialog (its questions and notices), and the one message that ends the stage. A
-// worker touches the dialog only through this.
+// worker touches the dialog only through this. A reporter made without a dialog (a quiet run,
+// whose stages run on its one thread) shows no text and posts nothing; its boxes still go
+// through g_pfnStageMessageBox, which such a run answers itself.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +11,7 @@
 
 class StageReporter {
 public:
-    StageReporter() = default;
+    StageReporter() = default;  // no dialog
     // Reports to |dialog|; a stage that succeeds ends with |doneMessage|.
     StageReporter(HWND dialog, UINT doneMessage) : dialog_(dialog), doneMessage_(doneMessage) {}
 
@@ -23,7 +25,8 @@ public:
     int ShowMessage(const char* text, UINT flags) const;
 
     // Ends the stage: posts the done message when |result| is a success, else WM_SETUP_FAILED
-    // with the result in its parameters.
+    // with the result in its parameters. Without a dialog nothing is posted: a message posted to
+    // no window would land in the calling thread's own queue.
     void Finish(const StageResult& result) const;
 
     HWND dialog() const { return dialog_; }

@@ -100,18 +100,35 @@ const char* StageCodeName(StageCode code) {
     return "unknown";
 }
 
+namespace {
+
+// "<stage> failed: <code>" and the error, when there is one.
+void AddFailure(BoundedText* text, const StageResult& result) {
+    text->Add(StageName(result.stage)).Add(" failed: ").Add(StageCodeName(result.code));
+    const char* kind = KindName(result.kind);
+    if (!kind) return;
+    text->Add(" (").Add(kind).Add(" ");
+    if (result.kind == ErrorKind::kHresult)
+        AddHex(text, static_cast<uint32_t>(result.error));
+    else
+        text->AddNumber(result.error, 0);
+    text->Add(")");
+}
+
+}  // namespace
+
 bool FormatStageFailure(const StageResult& result, char* out, size_t cap) {
     BoundedText text(out, cap);
-    text.Add("velmora_setup: ").Add(StageName(result.stage)).Add(" failed: ");
-    text.Add(StageCodeName(result.code));
-    const char* kind = KindName(result.kind);
-    if (kind) {
-        text.Add(" (").Add(kind).Add(" ");
-        if (result.kind == ErrorKind::kHresult)
-            AddHex(&text, static_cast<uint32_t>(result.error));
-        else
-            text.AddNumber(result.error, 0);
-        text.Add(")");
-    }
+    text.Add("velmora_setup: ");
+    AddFailure(&text, result);
+    return text.Fits();
+}
+
+bool FormatStageEnd(const StageResult& result, char* out, size_t cap) {
+    BoundedText text(out, cap);
+    if (result.ok())
+        text.Add(StageName(result.stage)).Add(" ok");
+    else
+        AddFailure(&text, result);
     return text.Fits();
 }

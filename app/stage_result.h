@@ -94,3 +94,8 @@ const char* StageCodeName(StageCode code);
 // One line for the debug output, e.g. "velmora_setup: extract failed: target-create (Win32 32)".
 // False, and |out| empty, when it does not fit |cap|.
 bool FormatStageFailure(const StageResult& result, char* out, size_t cap);
+
+// How a stage ended, for the run's log: "download ok", or the failure line without the
+// program's name ("download failed: status (HTTP 404)"). False, and |out| empty, when it does
+// not fit |cap|.
+bool FormatStageEnd(const StageResult& result, char* out, size_t cap);

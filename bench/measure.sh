@@ -205,6 +205,57 @@ install_runs() {
   forget_install "$INSTALL_DIR"
 }
 
+# Q: quiet installs (/quiet), timed from the log's stamps: a stage lasts from its "start" line
+# to its "ok" line (milliseconds). No percentage is shown, so the download is free of the
+# per-block writes of row 2.
+
+# quiet_package_for MIB: a package of MIB MiB of random bytes, stored (so the archive is as
+# large as its content: MIB MiB are downloaded), with the sample product.
+quiet_package_for() {
+  local file=$state/data/quiet-$1MiB.zip body
+  body=$(random_body "$1") || return 1
+  if [ ! -f "$file" ] || [ "$body" -nt "$file" ] || [ "$build/sample/$PRODUCT_EXE" -nt "$file" ]; then
+    rm -f "$file"
+    zip -q -0 -j "$file" "$body" "$build/sample/$PRODUCT_EXE" "$build/sample/$UNINST_EXE" || return 1
+  fi
+  echo "$file"
+}
+
+# log_span LOG STAGE: seconds from the log's "STAGE start" line to its "STAGE ok" line.
+log_span() {
+  tr -d '\r' <"$1" | awk -v stage="$2" '
+    function seconds(clock, p) { split(clock, p, ":"); return p[1] * 3600 + p[2] * 60 + p[3] }
+    $3 == stage && $4 == "start" { t0 = seconds($2) }
+    $3 == stage && $4 == "ok" { t1 = seconds($2); found = 1 }
+    END { if (!found) exit 1; d = t1 - t0; if (d < 0) d += 86400; printf "%.3f\n", d }'
+}
+
+# quiet_runs MIB N: N quiet installs of the MIB package, each followed by curl + unzip of it; the
+# first run checks that the setup extracted what unzip did.
+quiet_runs() {
+  local package run log=$state/quiet.log dl ex
+  package=$(quiet_package_for "$1") || return 1
+  serve "$package"
+  for run in $(seq "$2"); do
+    forget_install "$INSTALL_DIR"
+    rm -f "$log"
+    setup_run "/quiet /accept-licence /dir:\"${INSTALL_DIR_WIN%\\}\" /log:\"$(windows_path "$log")\"" 1200000 ||
+      { echo "bench: the quiet install did not end" >&2; return 1; }
+    [ "$RUN_EXIT" = 0 ] && [ -z "$RUN_WINDOWS" ] ||
+      { echo "bench: the quiet install ended with $RUN_EXIT, windows: $RUN_WINDOWS" >&2; cat "$log" >&2; return 1; }
+    dl=$(log_span "$log" download) && ex=$(log_span "$log" extract) ||
+      { echo "bench: no stage lines in the quiet install's log" >&2; return 1; }
+    native_install_once || return 1
+    if [ "$run" = 1 ]; then
+      diff -rq "$INSTALL_DIR" "$state/native/out" >&2 ||
+        { echo "bench: the quiet install's files differ from unzip's" >&2; return 1; }
+    fi
+    echo "quiet $1 $dl $CURL_S $ex $UNZIP_S" >>"$results"
+    step "quiet install $1 MiB run $run: download $dl s (curl $CURL_S s), extraction $ex s (unzip $UNZIP_S s)"
+  done
+  forget_install "$INSTALL_DIR"
+}
+
 # read_counts KIND: the counting build's file, as "writes KIND STAGE STATUS PERCENT
 # SHOWN_STATUS SHOWN_PERCENT" lines and a "reads KIND WININET_READS" line.
 read_counts() {

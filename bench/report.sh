@@ -73,6 +73,14 @@ report() {
   row 4 "whole install, median of $(count install "$MAIN")" "$whole_s s" "curl+unzip $native_s s" "$(ratio "$whole_s" "$native_s")" "<= 1.5"
   echo "   (setup: agreement confirmed to product started; of it the download of the archive"
   echo "    $(med install "$MAIN" 5) s, the extraction $ex_s s; curl $(med install "$MAIN" 8) s of curl+unzip)"
+  dl_s=$(med quiet "$MAIN" 3) curl_s=$(med quiet "$MAIN" 4)
+  row Q "quiet download $MAIN MiB, median of $(count quiet "$MAIN")" "$dl_s s" "curl $curl_s s" \
+    "$(ratio "$dl_s" "$curl_s")" "<= 5"
+  ex_s=$(med quiet "$MAIN" 5) unzip_s=$(med quiet "$MAIN" 6)
+  row Q "  its extraction, median of $(count quiet "$MAIN")" "$ex_s s" "unzip $unzip_s s" \
+    "$(ratio "$ex_s" "$unzip_s")" ""
+  echo "   (Q: /quiet installs of a package of $MAIN MiB of random bytes, stored, timed from the"
+  echo "    log's stage lines; no percentage is shown, so no per-block write)"
   for mib in $GROWTH; do
     dl_s=$(med download "$mib" 3) curl_s=$(med download "$mib" 4)
     row 5 "download $mib MiB, median of $(count download "$mib")" "$(per_mib "$dl_s" "$mib")" \

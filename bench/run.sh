@@ -94,7 +94,7 @@ cleanup() {
   drv close "$PRODUCT_WINDOW" 2000 >/dev/null 2>&1 || true
   [ -n "${WATCH_PID:-}" ] && kill "$WATCH_PID" 2>/dev/null
   [ -n "${INSTALL_DIR:-}" ] && forget_install "$INSTALL_DIR"
-  rm -rf "$state/native" "$state/curl.bin" "$www/update/velmora_direct.zip" "$www/update/velmora_direct.zip.sig"
+  rm -rf "$state/native" "$state/curl.bin" "$www/update/velmora_direct.zip" "$www/update/velmora_direct.zip.sig" "$state/quiet.log"
   PACKAGE_SERVER_STATE=$state/nginx bash "$root/scripts/package-server.sh" stop >/dev/null 2>&1
   tls_untrust >/dev/null 2>&1
   [ "$own_wine" = 1 ] && wine_env_stop
@@ -128,6 +128,10 @@ step "whole install and extraction: the setup against curl + unzip"
 for mib in $GROWTH; do
   install_runs "$mib" "$(runs_for "$mib")" || { echo "bench: install run failed" >&2; exit 1; }
 done
+
+# Q: quiet installs, timed from their logs, against curl + unzip.
+step "quiet: /quiet installs against curl + unzip"
+quiet_runs "$MAIN" "$RUNS" || { echo "bench: quiet run failed" >&2; exit 1; }
 
 # 6: the writes of a download-only run and of a whole install, counted by the counting build.
 step "control writes: the counting build"

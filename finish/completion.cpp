@@ -46,11 +46,11 @@ bool FinishInstall(FinishJob* job) {
             CreateExternalShortcuts(profile, job->places, job->linkUrl);
             break;
         case CompletionVariant::kAsking:
-            if (AskYes(*job, kShortcutQuestion, MB_YESNO | MB_ICONQUESTION))
+            if (job->unattended || AskYes(*job, kShortcutQuestion, MB_YESNO | MB_ICONQUESTION))
                 CreateStandardShortcuts(profile, job->places);
-            run = AskToRun(*job);
+            run = !job->unattended && AskToRun(*job);
             break;
     }
-    if (!run) return false;
+    if (!run || job->unattended) return false;
     return LaunchProduct(job, LaunchParametersFor(variant, job->runArgs, profile.launchArgs));
 }

@@ -16,6 +16,7 @@ struct FinishJob {
     bool externalMode;              // started with "/axs:"
     const char* linkUrl;            // "/axs:" URL for Internet shortcuts
     const char* runArgs;            // "/axs:" arguments for the program
+    bool unattended = false;        // nobody is there: no question, the program not started
     char launchPath[kPathCapacity] = "";  // set to the program's path just before it is started
 };
 
@@ -23,5 +24,7 @@ struct FinishJob {
 // external: Internet shortcuts opening linkUrl; asking: the standard set if the user wants it),
 // then starts the program in the install folder with the variant's parameters, unless the user
 // declined in the asking variant. Returns true when the program was handed to the shell;
-// whether it really started is not looked at.
+// whether it really started is not looked at. An unattended run asks nothing, makes the
+// variant's shortcuts (the asking variant's standard set too) and starts nothing: no one is
+// there to use the program, and a deployment tool may run as SYSTEM.
 bool FinishInstall(FinishJob* job);

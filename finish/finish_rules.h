@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "app/profile.h"
 #include "fw/path_text.h"  // kPathCapacity; files in the install folder are ComposePath joins
 
 enum class ShortcutKind {
@@ -45,6 +46,36 @@ bool ComposeDisplayName(const char* keyName, RegistryText* out);
 // "UninstallString": |installDir| + |uninstallerExe|, without quotation marks
 // even when the path has blanks.
 bool ComposeUninstallString(const char* installDir, const char* uninstallerExe, RegistryText* out);
+
+// What the uninstall entry says about one install, besides the profile's texts.
+struct InstallRecord {
+    const char* installDir;     // the accepted install folder, ending with "\"
+    uint64_t extractedBytes;    // the package's bytes as extracted
+    uint16_t year, month, day;  // the local date of the install
+};
+
+// One value of the uninstall entry: a REG_SZ text or a REG_DWORD number.
+struct UninstallValue {
+    const char* name;
+    bool isNumber;
+    bool fits;          // false: the text does not fit its buffer; the value is not written
+    RegistryText text;  // when not a number
+    uint32_t number;    // when a number
+};
+
+// The most values an entry has.
+const size_t kMaxUninstallValues = 11;
+
+// The uninstall entry's values, in the order they are written: DisplayName, UninstallString,
+// DisplayIcon (the install folder + the product's program), InstallLocation (the install
+// folder), DisplayVersion, Publisher, URLInfoAbout, EstimatedSize (KiB), InstallDate
+// ("yyyymmdd"), NoModify, NoRepair. The profile's texts that are empty and its flags that are 0
+// are left out of the list; a text that does not fit stays in it with fits false. |out| holds
+// kMaxUninstallValues; returns how many it holds now.
+size_t ComposeUninstallValues(const ProductProfile& profile, const InstallRecord& record, UninstallValue* out);
+
+// KiB of |bytes|, rounded up; UINT32_MAX when that does not fit 32 bits.
+uint32_t EstimatedSizeKiB(uint64_t bytes);
 
 // The run question of the asking variant, naming |productName|.
 bool FormatRunQuestion(const char* productName, char* out, size_t cap);

@@ -72,24 +72,33 @@ bool CreateShortcutSet(const ProductProfile& profile, const FinishPlaces& places
     ProductShortcut(profile, group, installDir, linkUrl);
     if (profile.helpExe[0]) LinkToInstalledFile(group, profile.helpLinkName, installDir, profile.helpExe);
     LinkToInstalledFile(group, profile.uninstLinkName, installDir, profile.uninstExe);
-    RegisterUninstallEntry(profile, places.registryRoot, installDir);
+    RegisterUninstallEntry(profile, places.registryRoot, installDir, places.extractedBytes);
     return true;
 }
 
-LONG SetTextValue(HKEY key, const char* name, const RegistryText& value) {
-    return SetRegistryTextCp949(key, name, value.text);
+// The one place an uninstall value is stored: a REG_SZ text with its NUL, or a REG_DWORD.
+LONG SetEntryValue(HKEY entry, const UninstallValue& value) {
+    if (value.isNumber) return SetRegistryNumberCp949(entry, value.name, value.number);
+    return SetRegistryTextCp949(entry, value.name, value.text.text);
 }
 
-// Stores both values, each on its own: a text that does not fit is left out.
-LONG StoreUninstallValues(const ProductProfile& profile, HKEY entry, const char* installDir) {
-    RegistryText value;
-    LONG nameResult = ComposeDisplayName(profile.uninstKeyName, &value)
-                          ? SetTextValue(entry, "DisplayName", value)
-                          : ERROR_INSUFFICIENT_BUFFER;
-    LONG commandResult = ComposeUninstallString(installDir, profile.uninstExe, &value)
-                             ? SetTextValue(entry, "UninstallString", value)
-                             : ERROR_INSUFFICIENT_BUFFER;
-    return nameResult != ERROR_SUCCESS ? nameResult : commandResult;
+// Stores each value on its own: a text that does not fit is left out.
+LONG StoreUninstallValues(const ProductProfile& profile, HKEY entry, const InstallRecord& record) {
+    UninstallValue values[kMaxUninstallValues];
+    size_t count = ComposeUninstallValues(profile, record, values);
+    LONG first = ERROR_SUCCESS;
+    for (size_t i = 0; i < count; ++i) {
+        LONG result = values[i].fits ? SetEntryValue(entry, values[i]) : ERROR_INSUFFICIENT_BUFFER;
+        if (first == ERROR_SUCCESS) first = result;
+    }
+    return first;
+}
+
+// Today, as the entry's InstallDate gives it: the local date.
+InstallRecord RecordOf(const char* installDir, uint64_t extractedBytes) {
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    return {installDir, extractedBytes, today.wYear, today.wMonth, today.wDay};
 }
 
 }  // namespace
@@ -142,7 +151,8 @@ bool CreateExternalShortcuts(const ProductProfile& profile, const FinishPlaces& 
     return CreateShortcutSet(profile, places, linkUrl ? linkUrl : "");
 }
 
-LONG RegisterUninstallEntry(const ProductProfile& profile, HKEY root, const char* installDir) {
+LONG RegisterUninstallEntry(const ProductProfile& profile, HKEY root, const char* installDir,
+                            uint64_t extractedBytes) {
     ScopedKey uninstall;
     LONG result = RegOpenKeyExA(root, kUninstallKeyPath, 0, KEY_READ, uninstall.Receive());
     if (result != ERROR_SUCCESS) return result;
@@ -150,5 +160,5 @@ LONG RegisterUninstallEntry(const ProductProfile& profile, HKEY root, const char
     result = CreateRegistryKeyCp949(uninstall.get(), profile.uninstKeyName,
                                     KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, entry.Receive());
     if (result != ERROR_SUCCESS) return result;
-    return StoreUninstallValues(profile, entry.get(), installDir);
+    return StoreUninstallValues(profile, entry.get(), RecordOf(installDir, extractedBytes));
 }

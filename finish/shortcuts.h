@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "app/profile.h"
 #include "fw/path_text.h"
 
@@ -18,6 +20,7 @@ struct FinishPlaces {
     const char* desktopDir;   // null: the desktop location is not available
     const char* programsDir;  // null: the Programs location is not available
     HKEY registryRoot;        // holds SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall
+    uint64_t extractedBytes;  // the package's bytes as extracted: the entry's EstimatedSize
 };
 
 // Buffers for the special folders that CurrentUserPlaces fills.
@@ -51,7 +54,10 @@ bool CreateStandardShortcuts(const ProductProfile& profile, const FinishPlaces& 
 bool CreateExternalShortcuts(const ProductProfile& profile, const FinishPlaces& places,
                              const char* linkUrl);
 
-// "DisplayName" and "UninstallString" of the profile's sub-key under |root|'s
-// Uninstall key, which must exist. Returns the first failing registry call's
-// code, ERROR_SUCCESS when both values were stored.
-LONG RegisterUninstallEntry(const ProductProfile& profile, HKEY root, const char* installDir);
+// The profile's sub-key under |root|'s Uninstall key, which must exist, with the values of
+// ComposeUninstallValues (finish/finish_rules.h) for |installDir|, |extractedBytes| and
+// today's local date. Each value is stored on its own; one that does not fit is left out.
+// Returns the first failing registry call's code (ERROR_INSUFFICIENT_BUFFER for a value left
+// out), ERROR_SUCCESS when every value was stored.
+LONG RegisterUninstallEntry(const ProductProfile& profile, HKEY root, const char* installDir,
+                            uint64_t extractedBytes);

@@ -13,6 +13,7 @@ public:
 
     HINSTANCE m_hInstance = nullptr;
     const char* m_lpCmdLine = "";  // command line after the program name
+    int m_nExitCode = 0;           // what the process ends with; InitInstance may set it
 };
 
 // The one application object, or null before it is constructed.

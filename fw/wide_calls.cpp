@@ -77,3 +77,9 @@ LONG SetRegistryTextCp949(HKEY key, const char* name, const char* text) {
     DWORD bytes = static_cast<DWORD>((lstrlenW(wideText.get()) + 1) * sizeof(WCHAR));
     return RegSetValueExW(key, wideName.get(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wideText.get()), bytes);
 }
+
+LONG SetRegistryNumberCp949(HKEY key, const char* name, DWORD number) {
+    WideText wideName(name);
+    if (!wideName.ok()) return ERROR_NO_UNICODE_TRANSLATION;
+    return RegSetValueExW(key, wideName.get(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+}

@@ -38,3 +38,6 @@ LONG CreateRegistryKeyCp949(HKEY parent, const char* subKey, REGSAM access, HKEY
 // |text| as the REG_SZ value |name| of |key|, stored in UTF-16 with its NUL.
 // ERROR_NO_UNICODE_TRANSLATION when |name| or |text| is not CP949.
 LONG SetRegistryTextCp949(HKEY key, const char* name, const char* text);
+
+// The REG_DWORD |number| as value |name| of |key|.
+LONG SetRegistryNumberCp949(HKEY key, const char* name, DWORD number);

@@ -128,6 +128,14 @@ StageResult CopyTree(Walk* walk, const char* source, const char* destination) {
     return StageSucceeded(Stage::kDataCopy);
 }
 
+// The walk's two folders: "data\" beside the setup program, and the install folder.
+bool NameDataFolders(DataCopyJob* job) {
+    char setupPath[kPathCapacity];
+    return ModulePathCp949(setupPath, sizeof setupPath) &&
+           ComposeDataSourceDir(setupPath, job->sourceDir, sizeof job->sourceDir) &&
+           ComposePath(job->destinationDir, sizeof job->destinationDir, {job->installDir});
+}
+
 }  // namespace
 
 void StartDataCopy(DataCopyJob* job) {
@@ -135,14 +143,17 @@ void StartDataCopy(DataCopyJob* job) {
         job->reporter.Finish(StageSucceeded(Stage::kDataCopy));
         return;
     }
-    char setupPath[kPathCapacity];
-    if (!ModulePathCp949(setupPath, sizeof setupPath) ||
-        !ComposeDataSourceDir(setupPath, job->sourceDir, sizeof job->sourceDir) ||
-        !ComposePath(job->destinationDir, sizeof job->destinationDir, {job->installDir})) {
+    if (!NameDataFolders(job)) {
         job->reporter.Finish(Failed(StageCode::kDataFolder));
         return;
     }
     StartStageThread(Stage::kDataCopy, job->flags, job->reporter, StageWorker<DataCopyJob, CopyDataFolder>, job);
+}
+
+StageResult RunDataCopy(DataCopyJob* job) {
+    if (job->dataBytes < 1) return StageSucceeded(Stage::kDataCopy);
+    if (!NameDataFolders(job)) return Failed(StageCode::kDataFolder);
+    return CopyDataFolder(*job);
 }
 
 StageResult CopyDataFolder(const DataCopyJob& job) {

@@ -29,6 +29,10 @@ struct DataCopyJob {
 // a walk that cannot start ends the stage with WM_SETUP_FAILED.
 void StartDataCopy(DataCopyJob* job);
 
+// The whole stage on the calling thread, for a run without a dialog: without a data folder a
+// success at once; else the two folders named and the walk (CopyDataFolder). Posts nothing.
+StageResult RunDataCopy(DataCopyJob* job);
+
 // The walk on the calling thread; posts nothing. Copies the tree under job.sourceDir into
 // job.destinationDir (a source folder that cannot be listed counts as empty; a listed name code
 // page 949 cannot hold fails it with kNameCodePage, never copied under another). A failure clears

@@ -3,7 +3,8 @@
 # nginx on 127.0.0.1:80 and runs velmora_setup.exe under Wine.
 # With a display you click through the setup yourself. Without one, the demo
 # runs it on a virtual display, drives it through every step and saves a
-# screenshot of each into demo-output/.
+# screenshot of each into demo-output/. Last, it installs the product once more as a deployment
+# tool would, with /quiet, and prints that run's exit code and log.
 # It runs the shipped 32-bit build where this host runs 32-bit code, else the 64-bit build of
 # the same sources (SETUP_FORCE_X64=1 forces that).
 # The build it runs is signed (Authenticode, osslsigncode): with the certificate and key named by
@@ -65,9 +66,22 @@ fi
 PACKAGE_SERVER_LIMIT_RATE=${PACKAGE_SERVER_LIMIT_RATE:-8m} \
   bash scripts/package-server.sh start "$demo_root"
 
+# One unattended install, as a deployment tool starts it: no window, an exit code, a log.
+quiet_demo() {
+  local dir='C:\Velmora Quiet' log_win='C:\velmora-demo-quiet.log' log
+  log="$(drive_c)/velmora-demo-quiet.log"
+  rm -f "$log"
+  echo "demo: an unattended install: velmora_setup.exe /quiet /accept-licence /dir:\"$dir\" /log:$log_win"
+  setup_run "/quiet /accept-licence /dir:\"$dir\" /log:$log_win" || { echo "demo: the quiet install did not end" >&2; return 1; }
+  echo "demo: exit code $RUN_EXIT; windows it showed: ${RUN_WINDOWS:-none}"
+  echo "demo: its log, $log:"
+  tr -d '\r' <"$log" | sed 's/^/  /'
+}
+
 if [ "$headless" = 0 ]; then
   echo "demo: the setup is open on your display; the product starts when it is done."
   wine_run "$SETUP_EXE" </dev/null >/dev/null 2>&1
+  quiet_demo
   exit 0
 fi
 
@@ -98,3 +112,4 @@ wait_status_prefix "복사 중..." && shot 04-extraction
 drv wait-window "Velmora" 30000 >/dev/null && sleep 1 && shot 05-product-started
 wait_exit "$SETUP_PID" 30 || echo "demo: the setup did not end by itself" >&2
 echo "demo: installed into $(drive_c)/users/root/AppData/Local/Velmora"
+quiet_demo

@@ -127,6 +127,11 @@ bool ValidateInstallDir(HWND dialog, char* installDir) {
     // character CP949 cannot hold, is rejected instead of being cut or replaced.
     char text[kPathCapacity];
     if (!GetWindowTextCp949(GetDlgItem(dialog, IDC_PATH), text, sizeof text)) return false;
+    return AcceptInstallDirText(text, installDir);
+}
+
+bool AcceptInstallDirText(const char* text, char* installDir) {
+    if (strlen(text) >= kPathCapacity) return false;
     strcpy(installDir, text);
     return NormaliseInstallDir(installDir, kPathCapacity);
 }

@@ -24,6 +24,11 @@ extern const char* g_pszKnownFolderLibrary;
 // cannot hold, or a folder the rule refuses; |installDir| keeps what was read.
 bool ValidateInstallDir(HWND dialog, char* installDir);
 
+// The same check of a folder text given otherwise (/dir:): |text| into |installDir|, normalised
+// in place. False when it is rejected; a text too long for |installDir| is, and leaves it as it
+// was.
+bool AcceptInstallDirText(const char* text, char* installDir);
+
 // 1 when the drive of |installDir| takes a test file in its root and has room for |profile|'s
 // sizes; 0 otherwise.
 int CheckInstallDrive(const char* installDir, const ProductProfile& profile);

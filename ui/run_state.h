@@ -1,6 +1,7 @@
-// One install run, owned by the main dialog: the folder, the command line's option, the
-// profile, the temporary archive, the progress scale and the cancel flags. The dialog hands
-// each stage its part as a job; no stage reaches into another's.
+// One install run, owned by the main dialog (or by a quiet run, which has none): the folder,
+// the command line's option and switches, the profile, the temporary archive, the progress
+// scale and the cancel flags. The run hands each stage its part as a job (ui/run_jobs.h); no
+// stage reaches into another's.
 #pragma once
 
 #include "app/profile.h"
@@ -17,6 +18,7 @@ struct RunState {
     const ProductProfile* profile = &g_profile;
     char installDir[kPathCapacity] = "";  // accepted: ends with exactly one backslash
     AxsOption options;                    // the "/axs:" option of the command line
+    SetupSwitches switches;               // the administrators' switches: who is at the run
     TempArchive archive;                  // named when the first download starts
     CopyProgress progress = {"", 0, 0, 0, "", 1, g_profile.dataBytes};
     RunFlags flags = {0, 0};

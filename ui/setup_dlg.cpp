@@ -1,15 +1,16 @@
 #include "ui/setup_dlg.h"
 
 #include "app/messages.h"
-#include "app/setup_app.h"
+#include "app/run_log.h"
+#include "app/run_log_rules.h"
 #include "app/texts.h"
-#include "download/download_rules.h"
 #include "finish/completion.h"
 #include "fw/app.h"
 #include "fw/wide_calls.h"
 #include "res/resource.h"
 #include "ui/agreement_dlg.h"
 #include "ui/install_dir.h"
+#include "ui/run_jobs.h"
 
 namespace {
 
@@ -23,9 +24,10 @@ void WriteFailureLine(const StageResult& result) {
 
 }  // namespace
 
-void RunSetupDialog() {
-    CSetupDlg dialog(nullptr);
+int RunSetupDialog(const SetupSwitches& switches) {
+    CSetupDlg dialog(nullptr, switches);
     dialog.DoModal();
+    return dialog.exitCode();
 }
 
 BEGIN_MESSAGE_MAP(CSetupDlg)
@@ -41,8 +43,9 @@ BEGIN_MESSAGE_MAP(CSetupDlg)
     ON_MESSAGE(WM_SETUP_FAILED, OnSetupFailed)
 END_MESSAGE_MAP()
 
-CSetupDlg::CSetupDlg(HWND parent) : CDialog(IDD_SETUP_DIALOG, parent) {
+CSetupDlg::CSetupDlg(HWND parent, const SetupSwitches& switches) : CDialog(IDD_SETUP_DIALOG, parent) {
     m_hIcon = LoadIconA(AfxGetApp()->m_hInstance, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_run.switches = switches;
 }
 
 CSetupDlg::~CSetupDlg() = default;
@@ -56,7 +59,10 @@ BOOL CSetupDlg::OnInitDialog() {
     m_run.options = ParseAxsOption(AfxGetApp()->m_lpCmdLine);
     GetDefaultInstallDir(m_run.installDir, m_run.profile->defaultSubdir);
     SetDlgItemText(IDC_STATUS, kIdleStatusText);
-    SetDlgItemText(IDC_PATH, m_run.installDir);
+    // A /dir: folder is typed in for the user; it meets the same rules when Install is pressed.
+    const CString& given = m_run.switches.installDir;
+    SetDlgItemText(IDC_PATH, given.IsEmpty() ? m_run.installDir : given.c_str());
+    if (Passive()) PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_INSTALL, BN_CLICKED), 0);
     return TRUE;
 }
 
@@ -69,9 +75,17 @@ void CSetupDlg::OnBrowse() {
 
 void CSetupDlg::OnCancel() {
     if (m_run.flags.running) {
-        m_run.flags.running = 0;  // a request: the running stage asks the user at its next check point
+        // A request: the running stage asks at its next check point (a passive run's answer is
+        // "stop", which ends the run as cancelled).
+        m_run.flags.running = 0;
         return;
     }
+    LogRunLine(kLogCancelled);
+    EndRun(kExitCancelled);
+}
+
+void CSetupDlg::EndRun(int exitCode) {
+    m_exitCode = exitCode;
     EndDialog(IDOK);
 }
 
@@ -84,15 +98,16 @@ void CSetupDlg::OnDestroy() {
 // Install: the folder, the agreement (asked at every press, also after a run that failed) and
 // the drive, on this thread; then the run starts.
 void CSetupDlg::OnInstall() {
-    const char* caption = m_run.profile->msgCaption;
     if (!ValidateInstallDir(m_hWnd, m_run.installDir)) {
-        MessageBox(kBadPathMessage, caption, MB_OK);
+        Refuse(kLogFolderRefused, m_run.installDir, kBadPathMessage, kExitBadCommandLine);
         return;
     }
-    CAgreementDlg agreement(m_hWnd);
-    if (agreement.DoModal() != IDOK || !agreement.Agreed()) return;
+    if (!AgreementAccepted()) {
+        LogRunLine(kLogLicenceDeclined);
+        return;
+    }
     if (!CheckInstallDrive(m_run.installDir, *m_run.profile)) {
-        MessageBox(kCapacityMessage, caption, MB_OK);
+        Refuse(kLogDriveRefused, m_run.installDir, kCapacityMessage, kExitFailed);
         return;
     }
     EnableDlgItem(IDC_BROWSE, FALSE);
@@ -101,84 +116,81 @@ void CSetupDlg::OnInstall() {
     PostMessageA(m_hWnd, WM_SETUP_START, 0, 0);
 }
 
-// The start of a run: the setup's own name and the temporary archive's. False when the run
-// cannot start; the failure is then posted.
+// A passive run was accepted by /accept-licence; a person reads and accepts it here.
+bool CSetupDlg::AgreementAccepted() {
+    if (Passive()) return true;
+    CAgreementDlg agreement(m_hWnd);
+    return agreement.DoModal() == IDOK && agreement.Agreed();
+}
+
+void CSetupDlg::Refuse(const char* logText, const char* detail, const char* message, int exitCode) {
+    LogRunLine(logText, detail);
+    if (Passive())
+        EndRun(exitCode);
+    else
+        MessageBox(message, m_run.profile->msgCaption, MB_OK);
+}
+
+// The start of a run (BeginRun). False when the run cannot start; the failure is then posted.
 bool CSetupDlg::StartRun() {
-    char modulePath[kPathCapacity] = "";
-    StageCode refusal = StageCode::kOk;
-    if (!ModulePathCp949(modulePath, sizeof modulePath) || !SetupNameRuleHolds(modulePath))
-        refusal = StageCode::kSetupName;
-    else if (!m_run.archive.Name(m_run.profile->tempArchiveName))
-        refusal = StageCode::kTempArchive;
-    if (refusal == StageCode::kOk) return true;
-    Reporter(0).Finish(StageFailed(Stage::kStart, refusal));
+    StageResult begun = BeginRun(&m_run);
+    if (begun.ok()) return true;
+    Reporter(0).Finish(begun);
     return false;
 }
 
 // Download, ending with WM_SETUP_DOWNLOADED.
 LRESULT CSetupDlg::OnSetupStart(WPARAM, LPARAM) {
     SetDlgItemText(IDC_PATH, m_run.installDir);
-    ResetRunProgress(&m_run.progress);
     EnableDlgItem(IDC_INSTALL, FALSE);
     if (!StartRun()) return 1;
-    m_run.download = {
-        .profile = m_run.profile,
-        .externalMode = m_run.options.externalMode,
-        .packageUrl = m_run.options.downloadUrl,
-        .archive = &m_run.archive,
-        .flags = &m_run.flags,
-        .reporter = Reporter(WM_SETUP_DOWNLOADED),
-    };
+    LogStageStart(Stage::kDownload);
+    m_run.download = DownloadJobOf(&m_run, Reporter(WM_SETUP_DOWNLOADED));
     StartDownload(&m_run.download);
     return 1;
 }
 
 // Extraction, ending with WM_SETUP_EXTRACTED.
 LRESULT CSetupDlg::OnSetupDownloaded(WPARAM, LPARAM) {
-    m_run.extract = {
-        .archive = m_run.archive.handle(),
-        .installDir = m_run.installDir,
-        .progress = &m_run.progress,
-        .flags = &m_run.flags,
-        .reporter = Reporter(WM_SETUP_EXTRACTED),
-    };
+    LogStageEnd(StageSucceeded(Stage::kDownload));
+    LogStageStart(Stage::kExtract);
+    m_run.extract = ExtractJobOf(&m_run, Reporter(WM_SETUP_EXTRACTED));
     StartExtraction(&m_run.extract);
     return 1;
 }
 
 // The data folder, when the profile has one, ending with WM_SETUP_COMPLETE.
 LRESULT CSetupDlg::OnSetupExtracted(WPARAM, LPARAM) {
-    m_run.dataCopy = {
-        .installDir = m_run.installDir,
-        .dataBytes = m_run.profile->dataBytes,
-        .progress = &m_run.progress,
-        .flags = &m_run.flags,
-        .reporter = Reporter(WM_SETUP_COMPLETE),
-    };
+    LogStageEnd(StageSucceeded(Stage::kExtract));
+    if (m_run.profile->dataBytes > 0) LogStageStart(Stage::kDataCopy);
+    m_run.dataCopy = DataCopyJobOf(&m_run, Reporter(WM_SETUP_COMPLETE));
     StartDataCopy(&m_run.dataCopy);
     return 1;
 }
 
-// The end of a successful run: shortcuts, uninstall entry, the product started.
+// The end of a successful run: shortcuts, uninstall entry, the product started (not in a
+// passive run).
 LRESULT CSetupDlg::OnSetupComplete(WPARAM, LPARAM) {
+    if (m_run.profile->dataBytes > 0) LogStageEnd(StageSucceeded(Stage::kDataCopy));
     SetDlgItemText(IDC_STATUS, kCompleteStatus);
     SpecialFolderPaths paths;
-    FinishJob job = {
-        .owner = m_hWnd,
-        .profile = m_run.profile,
-        .places = CurrentUserPlaces(m_hWnd, m_run.installDir, &paths),
-        .externalMode = m_run.options.externalMode,
-        .linkUrl = m_run.options.linkUrl,
-        .runArgs = m_run.options.runArgs,
-    };
+    FinishJob job = FinishJobOf(&m_run, m_hWnd, &paths);
     FinishInstall(&job);
-    EndDialog(IDOK);
+    if (Passive()) LogRunLine(kLogNotStarted);
+    EndRun(kExitInstalled);
     return 1;
 }
 
 // Any stage that failed: the message, and the dialog idle again for another press of Install.
+// A passive run ends instead, with the failure's exit code.
 LRESULT CSetupDlg::OnSetupFailed(WPARAM wParam, LPARAM lParam) {
-    WriteFailureLine(StageResultOfMessage(wParam, lParam));
+    StageResult result = StageResultOfMessage(wParam, lParam);
+    WriteFailureLine(result);
+    LogStageEnd(result);
+    if (Passive()) {
+        EndRun(ExitCodeOf(result));
+        return 1;
+    }
     SetDlgItemText(IDC_STATUS, kIdleStatusText);
     SetDlgItemText(IDC_PERCENT, "");
     ShowWindow(m_hWnd, SW_SHOW);

@@ -42,6 +42,16 @@
 #define PROFILE_PACKAGE_BYTES     0
 #define PROFILE_DATA_BYTES        0
 
+// Unattended runs (/quiet, /passive) for administrators' deployment tools: 1 allows them, 0
+// ends such a run at once with exit code 1639.
+#define PROFILE_UNATTENDED        1
+// What the uninstall entry tells inventory tools; a text of "" and a flag of 0 are left out.
+#define PROFILE_DISPLAY_VERSION   "1.1.0.1"
+#define PROFILE_PUBLISHER         "Tandrel"
+#define PROFILE_URL_INFO_ABOUT    "https://velmora.example/"
+#define PROFILE_NO_MODIFY         1
+#define PROFILE_NO_REPAIR         1
+
 // Resource texts: the dialog template's caption before the title replaces it,
 // and the version record.
 #define PROFILE_TEMPLATE_CAPTION  "탄드렐 제품 설치  "

@@ -18,6 +18,7 @@ rows=(
   "5  download 1 MiB" "5  extraction 2 MiB" "6  control writes, download-only"
   "R  download stage, download-only runs" "R  extraction stage, whole installs"
   "H  SHA-256 of 2 MiB (CryptoAPI)" "K  keyed install 2 MiB, median of 1"
+  "Q  quiet download 2 MiB, median of 1" "Q    its extraction"
   "T  download 2 MiB over https, median of 1" "T    the same file, curl over https"
   "T    without the per-block work (C: both)" "T      against curl over https"
   "C  download as designed" "C    percentage writes not shown" "C    64 KiB reads" "C  extraction as designed" "C    only its first status write shown"

@@ -40,6 +40,40 @@ entry_values() {
   iconv -f CP949 -t UTF-8 <<<"$out" | tr -d '\r' | sed -n 's/^ \{4\}\([^ ]*\) \{4\}\(REG_[A-Z_]*\) \{4\}/\1 \2 /p'
 }
 
+# dated_entry_values: entry_values with an InstallDate of today (or of yesterday: a run may
+# cross midnight) shown as TODAY. Wine's local time is this host's.
+dated_entry_values() {
+  local today yesterday
+  today=$(date +%Y%m%d) yesterday=$(date -d yesterday +%Y%m%d)
+  entry_values | sed -E "s/^(InstallDate REG_SZ )($today|$yesterday)\$/\1TODAY/"
+}
+
+# entry_size ZIP: the uninstall entry's EstimatedSize for an install of ZIP, as reg shows it:
+# the KiB of its entries' bytes, rounded up, in hexadecimal.
+entry_size() {
+  local bytes
+  bytes=$(unzip -Zt "$1" | sed -n 's/^[0-9]* files\?, \([0-9]*\) bytes uncompressed.*/\1/p')
+  printf '0x%x' $(((bytes + 1023) / 1024))
+}
+
+# expected_entry DIR_WIN ZIP: the whole uninstall entry of an install of ZIP into DIR_WIN today,
+# as dated_entry_values shows it: the values in the registry's order, the profile's texts that
+# are empty and its flags that are 0 left out.
+expected_entry() {
+  local dir=$1
+  printf 'DisplayIcon REG_SZ %s%s\n' "$dir" "$PRODUCT_EXE"
+  printf 'DisplayName REG_SZ %s\n' "$PROFILE_UNINST_KEY_NAME"
+  [ -z "$PROFILE_DISPLAY_VERSION" ] || printf 'DisplayVersion REG_SZ %s\n' "$PROFILE_DISPLAY_VERSION"
+  printf 'EstimatedSize REG_DWORD %s\n' "$(entry_size "$2")"
+  printf 'InstallDate REG_SZ TODAY\n'
+  printf 'InstallLocation REG_SZ %s\n' "$dir"
+  [ "$PROFILE_NO_MODIFY" = 0 ] || printf 'NoModify REG_DWORD 0x1\n'
+  [ "$PROFILE_NO_REPAIR" = 0 ] || printf 'NoRepair REG_DWORD 0x1\n'
+  [ -z "$PROFILE_PUBLISHER" ] || printf 'Publisher REG_SZ %s\n' "$PROFILE_PUBLISHER"
+  printf 'UninstallString REG_SZ %s%s\n' "$dir" "$UNINST_EXE"
+  [ -z "$PROFILE_URL_INFO_ABOUT" ] || printf 'URLInfoAbout REG_SZ %s\n' "$PROFILE_URL_INFO_ABOUT"
+}
+
 # started_lines DIR: the product's record of its starts in DIR (Linux path), CR removed.
 started_lines() {
   tr -d '\r' <"$1/started.log" 2>/dev/null

@@ -762,6 +762,51 @@ int CmdRecord(char** argv, int, DWORD ms) {
     return rc;
 }
 
+// The visible top-level windows of process |pid|.
+std::vector<HWND> VisibleWindowsOf(DWORD pid) {
+    std::vector<HWND> own;
+    for (HWND h : TopWindows()) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner == pid) own.push_back(h);
+    }
+    return own;
+}
+
+// Starts COMMAND_LINE as it is (no shell, no quoting added) and waits for the program for at
+// most ms, looking at its process's visible top-level windows every 5 ms meanwhile. Prints
+// "exit=N", its whole exit code (Wine hands Linux only the low 8 bits), then "window=TITLE" for
+// each window seen, in the order they appeared. A program still running then is ended, and the
+// command fails.
+int CmdRun(char** argv, int, DWORD ms) {
+    const DWORD kLookMs = 5;
+    std::string commandLine = argv[0];
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return Fail(Fmt("cannot start \"%s\" (error %lu)", argv[0], GetLastError()));
+    CloseHandle(process.hThread);
+    std::vector<HWND> seen;
+    std::string windows;
+    bool ended = false;
+    for (DWORD start = GetTickCount(); !ended && GetTickCount() - start < ms;) {
+        ended = WaitForSingleObject(process.hProcess, kLookMs) == WAIT_OBJECT_0;
+        for (HWND h : VisibleWindowsOf(process.dwProcessId)) {
+            if (std::find(seen.begin(), seen.end(), h) != seen.end()) continue;
+            seen.push_back(h);
+            windows += "\nwindow=" + WindowTitle(h);
+        }
+    }
+    DWORD code = 0;
+    if (!ended) TerminateProcess(process.hProcess, 1);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    if (!ended) return Fail(Fmt("\"%s\" still running after %lu ms", argv[0], ms) + windows);
+    return Print(Fmt("exit=%lu", code) + windows);
+}
+
 struct Command {
     const char* name;
     const char* args;
@@ -799,6 +844,7 @@ const Command kCommands[] = {
     {"try-open", "PATH", 1, 1, -1, 0, CmdTryOpen},
     {"watch", "TITLE ID UNTIL_TEXT [ms]", 3, 4, 1, kWaitMs, CmdWatch},
     {"record", "TITLE [ms]", 1, 2, -1, kWaitMs, CmdRecord},
+    {"run", "COMMAND_LINE [ms]", 1, 2, -1, 120000, CmdRun},
 };
 
 int Usage() {

@@ -1,6 +1,7 @@
-// Fuzz target: the "/axs:" split of the command line and the counted string
-// it is built on. The whole input is the command line; its first two bytes
-// also pick the positions handed to the string's operations.
+// Fuzz target: the "/axs:" split of the command line, the administrators'
+// switches before it, and the counted string they are built on. The whole input
+// is the command line; its first two bytes also pick the positions handed to the
+// string's operations.
 //
 // Longer run, from the repository root after the fuzz build:
 //   mkdir -p /tmp/corpus-command_line && build/fuzz/command_line_fuzz -max_len=1024 \
@@ -103,6 +104,35 @@ void CheckAxsOption(const char* line) {
     CheckCleanTokens(line, option);
 }
 
+bool SameSwitches(const SetupSwitches& a, const SetupSwitches& b) {
+    return a.given == b.given && a.wellFormed == b.wellFormed && a.mode == b.mode &&
+           a.licenceAccepted == b.licenceAccepted && a.installDir == b.installDir.c_str() &&
+           a.logPath == b.logPath.c_str();
+}
+
+// The switches read only the text before the option; a well-formed set, written out again with
+// quoted values, reads the same; no value keeps a quotation mark.
+void CheckSwitches(const std::string& line) {
+    SetupSwitches switches = ParseSetupSwitches(line.c_str());
+    size_t marker = line.find(kMarker);
+    if (marker != std::string::npos)
+        FUZZ_CHECK(SameSwitches(switches, ParseSetupSwitches(line.substr(0, marker).c_str())));
+    if (!switches.given) {
+        FUZZ_CHECK(switches.wellFormed && switches.mode == RunMode::kInteractive && !switches.licenceAccepted);
+        FUZZ_CHECK(switches.installDir.IsEmpty() && switches.logPath.IsEmpty());
+        return;
+    }
+    if (!switches.wellFormed) return;
+    FUZZ_CHECK(switches.installDir.Find('"') < 0 && switches.logPath.Find('"') < 0);
+    std::string again;
+    if (switches.mode == RunMode::kQuiet) again += " /quiet";
+    if (switches.mode == RunMode::kPassive) again += " /passive";
+    if (switches.licenceAccepted) again += " /accept-licence";
+    if (!switches.installDir.IsEmpty()) again += std::string(" /dir:\"") + switches.installDir.c_str() + "\"";
+    if (!switches.logPath.IsEmpty()) again += std::string(" /log:\"") + switches.logPath.c_str() + "\"";
+    FUZZ_CHECK(SameSwitches(switches, ParseSetupSwitches(again.c_str())));
+}
+
 int Clamp(int value, int low, int high) {
     return value < low ? low : (value > high ? high : value);
 }
@@ -162,6 +192,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     line[size] = '\0';
 
     CheckAxsOption(line.get());
+    CheckSwitches(line.get());
     int first = size > 0 ? static_cast<signed char>(data[0]) : 0;
     int count = size > 1 ? static_cast<signed char>(data[1]) : 0;
     CheckCString(line.get(), first, count);

@@ -194,4 +194,71 @@ TEST(ChooseCompletionVariant, FirstThatAppliesAndWhatTheProductGets) {
     }
 }
 
+// A profile with every value of the entry given, as Velmora's.
+ProductProfile FullEntryProfile() {
+    ProductProfile profile = {};
+    profile.uninstKeyName = "Velmora";
+    profile.uninstExe = "UNINST.EXE";
+    profile.productExe = "Velmora.EXE";
+    profile.displayVersion = "1.1.0.1";
+    profile.publisher = "탄드렐";
+    profile.urlInfoAbout = "https://velmora.example/";
+    profile.noModify = 1;
+    profile.noRepair = 1;
+    return profile;
+}
+
+// "NAME=text" or "NAME#number" per value, "NAME!" for one that does not fit, joined by "|".
+std::string Entry(const ProductProfile& profile, const InstallRecord& record) {
+    UninstallValue values[kMaxUninstallValues];
+    size_t count = ComposeUninstallValues(profile, record, values);
+    std::string entry;
+    for (size_t i = 0; i < count; ++i) {
+        const UninstallValue& v = values[i];
+        entry += entry.empty() ? "" : "|";
+        entry += v.name;
+        if (!v.fits) {
+            entry += "!";
+        } else if (v.isNumber) {
+            entry += "#" + std::to_string(v.number);
+        } else {
+            entry += "=" + std::string(v.text.text);
+            EXPECT_EQ(v.text.storedSize, strlen(v.text.text) + 1) << v.name;
+        }
+    }
+    return entry;
+}
+
+const char kFullEntry[] =
+    "DisplayName=Velmora|UninstallString=C:\\V 1\\UNINST.EXE|DisplayIcon=C:\\V 1\\Velmora.EXE|"
+    "InstallLocation=C:\\V 1\\|DisplayVersion=1.1.0.1|Publisher=탄드렐|"
+    "URLInfoAbout=https://velmora.example/|EstimatedSize#3|InstallDate=20260304|NoModify#1|NoRepair#1";
+
+TEST(ComposeUninstallValues, EveryValueInItsOrder) {
+    EXPECT_EQ(Entry(FullEntryProfile(), {"C:\\V 1\\", 2049, 2026, 3, 4}), kFullEntry);
+}
+
+TEST(ComposeUninstallValues, WhatTheProfileLeavesOutIsNotWritten) {
+    ProductProfile profile = FullEntryProfile();
+    profile.displayVersion = "";
+    profile.urlInfoAbout = "";
+    profile.noRepair = 0;
+    EXPECT_EQ(Entry(profile, {"D:\\", 0, 2026, 12, 31}),
+              "DisplayName=Velmora|UninstallString=D:\\UNINST.EXE|DisplayIcon=D:\\Velmora.EXE|"
+              "InstallLocation=D:\\|Publisher=탄드렐|EstimatedSize#0|InstallDate=20261231|NoModify#1");
+}
+
+TEST(EstimatedSizeKiB, RoundedUp) {
+    const uint64_t kCases[][2] = {{0, 0},
+                                  {1, 1},
+                                  {1023, 1},
+                                  {1024, 1},
+                                  {1025, 2},
+                                  {104857600, 102400},
+                                  {0xFFFFFFFFull * 1024, 0xFFFFFFFFull},
+                                  {0xFFFFFFFFull * 1024 + 1, 0xFFFFFFFFull},  // saturates
+                                  {UINT64_MAX, 0xFFFFFFFFull}};
+    for (const auto& c : kCases) EXPECT_EQ(EstimatedSizeKiB(c[0]), c[1]) << c[0];
+}
+
 }  // namespace

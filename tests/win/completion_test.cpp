@@ -141,7 +141,7 @@ TEST_F(CompletionTest, DirectStartsTheProductWithoutArguments) {
     EXPECT_STREQ(job_.launchPath, product_.c_str());
     EXPECT_EQ(WaitForStartLog(), StartLine(""));
     EXPECT_EQ(ListFolder(desktopDir), std::vector<std::string>{std::string(g_profile.productName) + ".lnk"});
-    EXPECT_EQ(EntryValueCount(), 2);
+    EXPECT_EQ(EntryValueCount(), kWholeEntryValues);
 }
 
 TEST_F(CompletionTest, ExternalPassesTheRunArguments) {
@@ -149,7 +149,7 @@ TEST_F(CompletionTest, ExternalPassesTheRunArguments) {
     EXPECT_TRUE(Finish(CompletionVariant::kExternal, "http://localhost/v", kArgs));
     EXPECT_EQ(WaitForStartLog(), StartLine(kArgs));
     EXPECT_EQ(ListFolder(desktopDir), std::vector<std::string>{std::string(g_profile.productName) + ".url"});
-    EXPECT_EQ(EntryValueCount(), 2);
+    EXPECT_EQ(EntryValueCount(), kWholeEntryValues);
 }
 
 struct AskingCase {
@@ -182,7 +182,7 @@ TEST_F(CompletionTest, AskingFollowsTheTwoAnswers) {
 
         EXPECT_EQ(started, c.started);
         EXPECT_EQ(PathExists(desktopDir + "\\" + g_profile.productName + ".lnk"), c.shortcuts);
-        EXPECT_EQ(EntryValueCount() == 2, c.shortcuts);
+        EXPECT_EQ(EntryValueCount() == kWholeEntryValues, c.shortcuts);
         if (c.started) EXPECT_EQ(WaitForStartLog(), StartLine(g_profile.launchArgs));
         else EXPECT_FALSE(PathExists(log_));
     }

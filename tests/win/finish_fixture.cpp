@@ -64,6 +64,7 @@ RegistryValue ReadRegistryValue(HKEY key, const char* subKey, const char* name) 
                                    reinterpret_cast<BYTE*>(data), &value.size) == ERROR_SUCCESS;
     RegCloseKey(opened);
     if (value.found) value.text.assign(data, strnlen(data, value.size));
+    if (value.found && value.type == REG_DWORD) memcpy(&value.number, data, sizeof value.number);
     return value;
 }
 

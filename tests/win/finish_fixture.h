@@ -23,14 +23,18 @@ struct LinkFacts {
 };
 LinkFacts ReadShellLink(const std::string& path);
 
-// A REG_SZ value read back with its stored size; found false when missing.
+// A REG_SZ or REG_DWORD value read back with its stored size; found false when missing.
 struct RegistryValue {
     bool found = false;
     DWORD type = 0;
     DWORD size = 0;
     std::string text;
+    DWORD number = 0;  // a REG_DWORD's
 };
 RegistryValue ReadRegistryValue(HKEY key, const char* subKey, const char* name);
+
+// The values of a whole uninstall entry of the profile under test: Velmora's gives them all.
+const int kWholeEntryValues = 11;
 
 class FinishScratch : public ::testing::Test {
 protected:

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/profile.h"
@@ -86,8 +88,10 @@ TEST_F(InternetShortcutTest, UnopenableFileIsSkipped) {
 
 using UninstallEntryTest = FinishScratch;
 
-TEST_F(UninstallEntryTest, TwoValuesWithTheirTerminators) {
-    ASSERT_EQ(RegisterUninstallEntry(g_profile, registryRoot, installDir.c_str()), ERROR_SUCCESS);
+TEST_F(UninstallEntryTest, EveryValueWithItsTypeAndSize) {
+    SYSTEMTIME before;
+    GetLocalTime(&before);
+    ASSERT_EQ(RegisterUninstallEntry(g_profile, registryRoot, installDir.c_str(), 1048577), ERROR_SUCCESS);
     RegistryValue name = ReadRegistryValue(registryRoot, EntryKey().c_str(), "DisplayName");
     ASSERT_TRUE(name.found);
     EXPECT_EQ(name.type, static_cast<DWORD>(REG_SZ));
@@ -100,7 +104,34 @@ TEST_F(UninstallEntryTest, TwoValuesWithTheirTerminators) {
     EXPECT_EQ(command.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(command.text, expected);
     EXPECT_EQ(command.size, expected.size() + 1);
-    EXPECT_EQ(EntryValueCount(), 2);
+
+    const std::string texts[][2] = {{"DisplayIcon", installDir + g_profile.productExe},
+                                    {"InstallLocation", installDir},
+                                    {"DisplayVersion", g_profile.displayVersion},
+                                    {"Publisher", g_profile.publisher},
+                                    {"URLInfoAbout", g_profile.urlInfoAbout}};
+    for (const auto& text : texts) {
+        RegistryValue value = ReadRegistryValue(registryRoot, EntryKey().c_str(), text[0].c_str());
+        EXPECT_TRUE(value.found && value.type == REG_SZ) << text[0];
+        EXPECT_EQ(value.text, text[1]);
+        EXPECT_EQ(value.size, text[1].size() + 1) << text[0];
+    }
+    const std::pair<const char*, DWORD> numbers[] = {{"EstimatedSize", 1025}, {"NoModify", 1}, {"NoRepair", 1}};
+    for (const auto& number : numbers) {
+        RegistryValue value = ReadRegistryValue(registryRoot, EntryKey().c_str(), number.first);
+        EXPECT_TRUE(value.found && value.type == REG_DWORD && value.size == 4) << number.first;
+        EXPECT_EQ(value.number, number.second) << number.first;
+    }
+    // The local date of the run (read on both sides of it: the day may turn meanwhile).
+    SYSTEMTIME after;
+    GetLocalTime(&after);
+    RegistryValue date = ReadRegistryValue(registryRoot, EntryKey().c_str(), "InstallDate");
+    char first[16], last[16];
+    snprintf(first, sizeof first, "%04u%02u%02u", before.wYear, before.wMonth, before.wDay);
+    snprintf(last, sizeof last, "%04u%02u%02u", after.wYear, after.wMonth, after.wDay);
+    EXPECT_TRUE(date.found && date.type == REG_SZ && date.size == 9);
+    EXPECT_TRUE(date.text == first || date.text == last) << date.text;
+    EXPECT_EQ(EntryValueCount(), kWholeEntryValues);
 }
 
 TEST_F(UninstallEntryTest, EarlierValuesAreReplaced) {
@@ -113,7 +144,7 @@ TEST_F(UninstallEntryTest, EarlierValuesAreReplaced) {
                    reinterpret_cast<const BYTE*>(old.c_str()), old.size() + 1);
     RegCloseKey(entry);
 
-    ASSERT_EQ(RegisterUninstallEntry(g_profile, registryRoot, "C:\\"), ERROR_SUCCESS);
+    ASSERT_EQ(RegisterUninstallEntry(g_profile, registryRoot, "C:\\", 0), ERROR_SUCCESS);
     RegistryValue command = ReadRegistryValue(registryRoot, EntryKey().c_str(), "UninstallString");
     EXPECT_EQ(command.text, std::string("C:\\") + g_profile.uninstExe);
     EXPECT_EQ(command.size, strlen("C:\\") + strlen(g_profile.uninstExe) + 1);
@@ -124,7 +155,7 @@ TEST_F(UninstallEntryTest, MissingUninstallKeyWritesNothing) {
     ASSERT_EQ(RegCreateKeyExA(registryRoot, "Empty", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                               &empty, nullptr),
               ERROR_SUCCESS);
-    EXPECT_NE(RegisterUninstallEntry(g_profile, empty, installDir.c_str()), ERROR_SUCCESS);
+    EXPECT_NE(RegisterUninstallEntry(g_profile, empty, installDir.c_str(), 0), ERROR_SUCCESS);
     HKEY opened;
     EXPECT_NE(RegOpenKeyExA(empty, "SOFTWARE", 0, KEY_READ, &opened), ERROR_SUCCESS);
     RegCloseKey(empty);
@@ -132,7 +163,7 @@ TEST_F(UninstallEntryTest, MissingUninstallKeyWritesNothing) {
 
 TEST_F(UninstallEntryTest, CommandTooLongIsLeftOut) {
     const std::string dir = "C:\\" + std::string(251, 'd') + "\\";  // + "UNINST.EXE" > 259 bytes
-    EXPECT_NE(RegisterUninstallEntry(g_profile, registryRoot, dir.c_str()), ERROR_SUCCESS);
+    EXPECT_NE(RegisterUninstallEntry(g_profile, registryRoot, dir.c_str(), 0), ERROR_SUCCESS);
     EXPECT_TRUE(ReadRegistryValue(registryRoot, EntryKey().c_str(), "DisplayName").found);
     EXPECT_FALSE(ReadRegistryValue(registryRoot, EntryKey().c_str(), "UninstallString").found);
 }
@@ -152,7 +183,7 @@ TEST_F(ShortcutSetTest, StandardSet) {
     LinkFacts uninstall = ReadShellLink(groupDir + "\\" + Lnk(g_profile.uninstLinkName));
     EXPECT_EQ(uninstall.target, installDir + g_profile.uninstExe);
     EXPECT_EQ(uninstall.workingDir, installDir);
-    EXPECT_EQ(EntryValueCount(), 2);
+    EXPECT_EQ(EntryValueCount(), kWholeEntryValues);
 }
 
 TEST_F(ShortcutSetTest, ExternalSet) {
@@ -167,7 +198,7 @@ TEST_F(ShortcutSetTest, ExternalSet) {
     }
     EXPECT_EQ(ReadShellLink(groupDir + "\\" + Lnk(g_profile.uninstLinkName)).target,
               installDir + g_profile.uninstExe);
-    EXPECT_EQ(EntryValueCount(), 2);
+    EXPECT_EQ(EntryValueCount(), kWholeEntryValues);
 }
 
 TEST_F(ShortcutSetTest, ExistingGroupIsReusedAndOverwritten) {
@@ -180,7 +211,7 @@ TEST_F(ShortcutSetTest, ExistingGroupIsReusedAndOverwritten) {
     EXPECT_EQ(ReadShellLink(productLink).target, installDir + g_profile.productExe);
     EXPECT_EQ(ReadShellLink(productLink).workingDir, installDir);
     EXPECT_TRUE(PathExists(groupDir + "\\other.lnk"));
-    EXPECT_EQ(EntryValueCount(), 2);
+    EXPECT_EQ(EntryValueCount(), kWholeEntryValues);
 }
 
 TEST_F(ShortcutSetTest, PathThatDoesNotFitSkipsOnlyThatItem) {
@@ -192,7 +223,8 @@ TEST_F(ShortcutSetTest, PathThatDoesNotFitSkipsOnlyThatItem) {
     EXPECT_EQ(ListFolder(groupDir), Names{Lnk(g_profile.uninstLinkName)});
     EXPECT_EQ(ReadShellLink(groupDir + "\\" + Lnk(g_profile.uninstLinkName)).target,
               longDir + g_profile.uninstExe);
-    EXPECT_EQ(EntryValueCount(), 2);
+    EXPECT_EQ(EntryValueCount(), kWholeEntryValues - 1);  // DisplayIcon, the program's path, too
+    EXPECT_FALSE(ReadRegistryValue(registryRoot, EntryKey().c_str(), "DisplayIcon").found);
 }
 
 // The stop rules: which of desktop shortcut, group and entry a run leaves.
@@ -228,7 +260,7 @@ TEST_F(ShortcutSetTest, StopRules) {
             const std::string desktopFile = external ? Url(g_profile.productName) : Lnk(g_profile.productName);
             EXPECT_EQ(PathExists(desktopDir + "\\" + desktopFile), c.desktopLink);
             EXPECT_EQ(PathExists(groupDir + "\\" + Lnk(g_profile.uninstLinkName)), c.group);
-            EXPECT_EQ(EntryValueCount() == 2, c.entry);
+            EXPECT_EQ(EntryValueCount() == kWholeEntryValues, c.entry);
         }
     }
 }
@@ -243,7 +275,7 @@ TEST_F(ShortcutSetTest, FileInPlaceOfTheGroupDoesNotStopTheRun) {
     std::string bytes;
     EXPECT_TRUE(ReadFileBytes(groupDir, &bytes));
     EXPECT_EQ(bytes, "not a folder");
-    EXPECT_EQ(EntryValueCount(), 2);
+    EXPECT_EQ(EntryValueCount(), kWholeEntryValues);
 }
 
 }  // namespace

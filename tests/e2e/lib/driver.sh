@@ -22,6 +22,9 @@ drv() {
   esac
 }
 
+# windows_path PATH: a Linux path as the prefix's Z: drive shows it.
+windows_path() { echo "Z:${1//\//\\}"; }
+
 _pass() {
   E2E_PASSED=$((E2E_PASSED + 1))
   echo "ok   $1"

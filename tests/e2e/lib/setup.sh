@@ -21,6 +21,47 @@ setup_start() {
   return 1
 }
 
+# setup_run ARGS [ms]: the setup started by uidriver with the command line ARGS, one string that
+# reaches the setup as it is (quotation marks too), and waited for (120000 ms unless told);
+# see setup_run_wait for what it sets. Fails when the setup did not end in time.
+setup_run() {
+  setup_run_start "$@" && setup_run_wait
+}
+
+# setup_run_start ARGS [ms]: setup_run in the background (RUN_PID, its output in RUN_OUT), so a
+# scenario can look at the setup meanwhile, or start another one. setup_run_wait [PID OUT]
+# waits for it (or for an earlier one's PID and OUT) and sets RUN_EXIT, the setup's whole exit
+# code (Wine hands Linux only its low 8 bits), and RUN_WINDOWS, the titles of the visible
+# windows the setup's process showed at any point, one a line (empty: none).
+SETUP_RUNS=0
+setup_run_start() {
+  SETUP_RUNS=$((SETUP_RUNS + 1))
+  RUN_OUT=$E2E_STATE/run-$SETUP_RUNS.out
+  mkdir -p "$E2E_STATE"
+  drv run "\"$(windows_path "${SETUP_EXE:?}")\" $1" "${2:-120000}" >"$RUN_OUT" &
+  RUN_PID=$!
+}
+setup_run_wait() {
+  local pid=${1:-${RUN_PID:?}} out=${2:-$RUN_OUT} rc=0
+  wait "$pid" || rc=$?
+  [ "$pid" != "${RUN_PID:-}" ] || RUN_PID=
+  RUN_EXIT=$(sed -n 's/^exit=//p' "$out")
+  RUN_WINDOWS=$(sed -n 's/^window=//p' "$out")
+  rm -f "$out"
+  return "$rc"
+}
+
+# log_texts FILE: the lines of the setup's log FILE (a Linux path) without their time stamps;
+# fails, saying why, when a line lacks its stamp or its CR LF.
+log_texts() {
+  [ -f "$1" ] || { echo "log_texts: no log $1" >&2; return 1; }
+  if LC_ALL=C grep -qvE $'^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} .*\r$' "$1"; then
+    echo "log_texts: a line of $1 without its time stamp or CR LF" >&2
+    return 1
+  fi
+  LC_ALL=C sed 's/^.\{24\}//' "$1" | tr -d '\r'
+}
+
 # setup_stop: ends a setup that is still running (after a failed check), quietly, and waits
 # until its window is gone: a setup started while it lingers would hand over to it and end.
 setup_stop() {

@@ -31,8 +31,7 @@ for answers in "Yes Yes" "Yes No" "No Yes" "No No"; do
   if [ "$shortcuts" = Yes ]; then
     expect_ok test -f "$(desktop_dir)/$PRODUCT_LINK"
     expect_eq "$what: group" "$(group_listing)" "$(bars "$HELP_LINK" "$UNINST_LINK" "$PRODUCT_LINK")"
-    expect_eq "$what: uninstall entry" "$(entry_values)" \
-      "$(printf 'DisplayName REG_SZ %s\nUninstallString REG_SZ %s%s' "$PRODUCT_NAME" "$win_dir" "$UNINST_EXE")"
+    expect_eq "$what: uninstall entry" "$(dated_entry_values)" "$(expected_entry "$win_dir" "$PACKAGE")"
   else
     expect_fail test -e "$(desktop_dir)/$PRODUCT_LINK"
     expect_fail test -e "$(group_dir)"

@@ -41,7 +41,6 @@ for shortcut in "$HELP_LINK=$HELP_EXE" "$UNINST_LINK=$UNINST_EXE"; do
     fail "${shortcut%%=*} does not point at $target"
   fi
 done
-expect_eq "uninstall entry" "$(entry_values)" \
-  "$(printf 'DisplayName REG_SZ %s\nUninstallString REG_SZ %s%s' "$PRODUCT_NAME" "$win_dir" "$UNINST_EXE")"
+expect_eq "uninstall entry" "$(dated_entry_values)" "$(expected_entry "$win_dir" "$PACKAGE")"
 expect_started "external" "$win_dir" "$dir" "-a -b"
 finish

@@ -68,8 +68,9 @@ listing() {
 
 group_listing() { listing "$(group_dir)"; }
 
-# The package's entries: what the extraction puts into the install folder.
-mapfile -t PACKAGE_FILES < <(unzip -Z1 "${BUILD_DIR:?}/package/update/$PROFILE_ARCHIVE_NAME")
+# The package, and its entries: what the extraction puts into the install folder.
+PACKAGE=${BUILD_DIR:?}/package/update/$PROFILE_ARCHIVE_NAME
+mapfile -t PACKAGE_FILES < <(unzip -Z1 "$PACKAGE")
 
 # signed_package DIR [ZEROS_MIB [NOTE]]: this build's package with, when given, ZEROS_MIB MiB of
 # zeros as zeros.bin (they deflate to almost nothing and take seconds to extract) and NOTE as
