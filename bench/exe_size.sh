@@ -52,7 +52,7 @@ awk "$HEX"'
     if (file ~ /libsetup_(glue|core)\.a|velmora_setup\.dir/) lib = "our code"
     else if (file ~ /\.ltrans[0-9]*\.ltrans\.o$/) lib = "our code and minizip, link-time optimised"
     else if (file ~ /libminizip\.a/) lib = "minizip"
-    else if (file ~ /libz\.a/) lib = "zlib"
+    else if (file ~ /libz\.a|libzlib_inflate\.a/) lib = "zlib"
     else if (file ~ /libstdc\+\+/) lib = "libstdc++"
     else if (file ~ /libgcc/) lib = "libgcc"
     else if (file ~ /winpthread|libpthread/) lib = "winpthreads"

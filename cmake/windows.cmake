@@ -37,9 +37,25 @@ function(link_for_size target)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${script}")
 endfunction()
 
-# zlib: Debian's static mingw build (else FindZLIB picks the import library).
-set(ZLIB_USE_STATIC_LIBS ON)
-find_package(ZLIB REQUIRED)
+# zlib's inflate and checksums, built here from Debian's zlib source, fetched at configure time:
+# for size, -Os (Debian's mingw build is -O2) and the CRC-32 tables made at their first use into
+# zeroed memory, not carried in the file (DYNAMIC_CRC_TABLE). The program only reads archives.
+set(ZLIB_DIR "${CMAKE_BINARY_DIR}/third_party/zlib")
+if(NOT EXISTS "${ZLIB_DIR}/inflate.c")
+    execute_process(COMMAND "${CMAKE_SOURCE_DIR}/scripts/fetch-zlib.sh" "${ZLIB_DIR}"
+                    RESULT_VARIABLE fetch_result)
+    if(NOT fetch_result EQUAL 0)
+        message(FATAL_ERROR "Could not fetch zlib's sources (scripts/fetch-zlib.sh)")
+    endif()
+endif()
+set(zlib_sources inflate.c inftrees.c inffast.c adler32.c crc32.c zutil.c)
+list(TRANSFORM zlib_sources PREPEND "${ZLIB_DIR}/")
+add_library(zlib_inflate STATIC ${zlib_sources})
+target_include_directories(zlib_inflate SYSTEM PUBLIC "${ZLIB_DIR}")
+target_compile_definitions(zlib_inflate PRIVATE DYNAMIC_CRC_TABLE)
+# No -fdata-sections: with it, the zeroed tables would take room in the file as initialised data.
+target_compile_options(zlib_inflate PRIVATE -Os -ffunction-sections -fno-asynchronous-unwind-tables
+    -fno-unwind-tables -w)
 
 # minizip's unzip sources come from Debian's source package at configure time.
 set(MINIZIP_DIR "${CMAKE_BINARY_DIR}/third_party/minizip")
@@ -54,7 +70,7 @@ add_library(minizip STATIC "${MINIZIP_DIR}/unzip.c" "${MINIZIP_DIR}/ioapi.c")
 target_include_directories(minizip SYSTEM PUBLIC "${MINIZIP_DIR}")
 target_compile_options(minizip PRIVATE -Os -ffunction-sections -fdata-sections
     -fno-asynchronous-unwind-tables -fno-unwind-tables ${LTO_COMPILE_OPTIONS} -w)
-target_link_libraries(minizip PUBLIC ZLIB::ZLIB)
+target_link_libraries(minizip PUBLIC zlib_inflate)
 
 include(cmake/package_key.cmake)
 include(cmake/code_signing.cmake)

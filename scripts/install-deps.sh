@@ -12,7 +12,7 @@ need_root() {
 
 PACKAGES=(
   cmake make g++ pkgconf ninja-build zlib1g-dev libgtest-dev googletest libminizip-dev dpkg-dev
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine32:i386 wine64
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
   xvfb imagemagick fonts-nanum locales nginx-light openssl curl unzip zip iconv-dummy
   clang-14 libclang-rt-14-dev osslsigncode
 )
