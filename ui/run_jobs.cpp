@@ -2,6 +2,9 @@
 
 #include "download/download_rules.h"
 
+RunState::RunState() = default;
+RunState::~RunState() = default;
+
 StageResult BeginRun(RunState* run) {
     ResetRunProgress(&run->progress);
     char modulePath[kPathCapacity] = "";
