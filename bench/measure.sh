@@ -424,21 +424,30 @@ sign_package() {
   ln -f "$sig" "$www/update/velmora_direct.zip.sig"
 }
 
-# keyed_runs MIB N: N pairs of whole installs of the MIB package, each an unkeyed install
-# followed by a keyed one, so that both meet the same state of the machine.
+# keyed_install_once KIND NAME: a whole install (watched as KIND-NAME) by the keyed program (KIND
+# keyed) or the shipped one (unkeyed); its WHOLE_S into KEYED_S or UNKEYED_S.
+keyed_install_once() {
+  local saved=$SETUP_EXE rc=0
+  [ "$1" = keyed ] && SETUP_EXE=$KEYED_EXE
+  setup_install_once "$1-$2" || rc=1
+  SETUP_EXE=$saved
+  printf -v "${1^^}_S" '%s' "$WHOLE_S"
+  return $rc
+}
+
+# keyed_runs MIB N: N pairs of whole installs of the MIB package, a keyed and an unkeyed one
+# back to back, which goes first alternating: the second of a pair meets the first one's files
+# still being written out and removed.
 keyed_runs() {
-  local package run unkeyed_s saved=$SETUP_EXE
+  local package run first second
   package=$(package_for "$1") || return 1
   serve "$package" && sign_package "$package" || { echo "bench: cannot sign the package" >&2; return 1; }
   for run in $(seq "$2"); do
-    SETUP_EXE=$saved
-    setup_install_once "unkeyed-$1MiB-$run" || return 1
-    unkeyed_s=$WHOLE_S
-    SETUP_EXE=$KEYED_EXE
-    setup_install_once "keyed-$1MiB-$run" || { SETUP_EXE=$saved; return 1; }
-    SETUP_EXE=$saved
-    echo "keyed $1 $WHOLE_S $unkeyed_s" >>"$results"
-    step "keyed install $1 MiB run $run: keyed $WHOLE_S s, unkeyed $unkeyed_s s"
+    first=unkeyed second=keyed
+    [ $((run % 2)) = 0 ] && first=keyed second=unkeyed
+    keyed_install_once "$first" "$1MiB-$run" && keyed_install_once "$second" "$1MiB-$run" || return 1
+    echo "keyed $1 $KEYED_S $UNKEYED_S" >>"$results"
+    step "keyed install $1 MiB run $run ($first first): keyed $KEYED_S s, unkeyed $UNKEYED_S s"
   done
   rm -f "$www/update/velmora_direct.zip.sig"
   forget_install "$INSTALL_DIR"

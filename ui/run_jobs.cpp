@@ -3,6 +3,9 @@
 #include "download/download_rules.h"
 #include "fw/wide_calls.h"
 
+RunState::RunState() = default;
+RunState::~RunState() = default;
+
 StageResult BeginRun(RunState* run) {
     ResetRunProgress(&run->progress);
     char modulePath[kPathCapacity] = "";

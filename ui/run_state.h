@@ -15,6 +15,11 @@
 #include "ui/command_line.h"
 
 struct RunState {
+    // Made in one place (ui/run_jobs.cpp) for the dialog's run and the quiet one: the initial
+    // state is large, and each inline copy would carry its own image of it.
+    RunState();
+    ~RunState();
+
     const ProductProfile* profile = &g_profile;
     char installDir[kPathCapacity] = "";  // accepted: ends with exactly one backslash
     AxsOption options;                    // the "/axs:" option of the command line
