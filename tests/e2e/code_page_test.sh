@@ -105,8 +105,8 @@ expect_eq "group content" "$(LC_ALL=C ls "$(group_dir)" | tr '\n' '|')" "$UNINST
 # A shortcut keeps its target's folder in UTF-16.
 folder_utf16=$(printf '%s' "$win_dir" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -d ' \n')
 expect_ok grep -q "$folder_utf16" <(od -An -tx1 "$(group_dir)/$UNINST_LINK" | tr -d ' \n')
-expect_eq "uninstall entry" "$(use_locale "$KOREAN_LOCALE"; entry_values)" \
-  "$(printf 'DisplayName REG_SZ Velmora\nUninstallString REG_SZ %sUNINST.EXE' "$win_dir")"
+expect_eq "uninstall entry" "$(use_locale "$KOREAN_LOCALE"; dated_entry_values)" \
+  "$(expected_entry "$win_dir" "$package")"
 drv wait-gone "$PRODUCT_WINDOW" >/dev/null
 forget_install "$dir"
 
