@@ -32,7 +32,7 @@ probe() {
     "$(drv try-open "$archive_text" | tr -d '\r')" "write=32 delete=32 rename=32"
 }
 probe "downloading" "$DOWNLOADING_STATUS"
-probe "waiting for the signature" "$(profile_text PROFILE_VERIFYING_STATUS)"
+probe "waiting for the signature" "$PROFILE_VERIFYING_STATUS"
 probe "extracting" "복사 중... zeros.bin"
 
 expect_setup_ended "sealed"

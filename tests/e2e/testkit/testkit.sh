@@ -80,7 +80,7 @@ signed_package() {
   local content=$1/content
   SIGNED_PACKAGE=$1/package.zip
   rm -rf "$1" && mkdir -p "$content" &&
-    unzip -q "${BUILD_DIR:?}/package/update/$(profile_text PROFILE_ARCHIVE_NAME)" -d "$content" || return 1
+    unzip -q "$PACKAGE" -d "$content" || return 1
   if [ "${2:-0}" -gt 0 ]; then truncate -s "${2}M" "$content/zeros.bin" || return 1; fi
   if [ -n "${3:-}" ]; then printf '%s\n' "$3" >"$content/note.txt" || return 1; fi
   bash "$SOURCE_DIR/scripts/make-package.sh" "$content" "$SIGNED_PACKAGE" \
