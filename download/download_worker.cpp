@@ -15,7 +15,11 @@
 namespace {
 
 const UINT kCancelQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
+// Each block read is stored and its percentage shown before the next one.
 const UINT kBlockSize = 4096;
+// A run without a dialog shows no percentage, so nothing ties its blocks to that size: it
+// reads 64 KiB at a time, sixteen times fewer WinInet reads and archive writes.
+const UINT kUnwatchedBlockSize = 64 * 1024;
 
 typedef BOOL(WINAPI* IsNetworkAliveFn)(LPDWORD);
 
@@ -138,11 +142,12 @@ StageResult BodyEnded(ReadOutcome outcome, uint64_t received, int32_t length) {
 // returns 0 bytes. Fails on a read error, a short write, a confirmed cancel, or a body that
 // ends short of or goes past the package's length.
 StageResult ReceiveBody(Transfer* t) {
-    char block[kBlockSize];
+    char block[kUnwatchedBlockSize];
+    const UINT blockSize = t->job.reporter.dialog() ? kBlockSize : kUnwatchedBlockSize;
     for (;;) {
         if (!GoesOn(t->job)) return Failed(StageCode::kUserAbort);
         UINT count = 0;
-        if (!t->request.response().Read(block, sizeof block, &count))
+        if (!t->request.response().Read(block, blockSize, &count))
             return StageFailedWithLastError(Stage::kDownload, StageCode::kRead);
         StageResult stored = StoreBlock(t, block, count);
         if (!stored.ok()) return stored;
