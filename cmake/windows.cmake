@@ -37,17 +37,25 @@ function(link_for_size target)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${script}")
 endfunction()
 
+# fetch_sources(NAME FILE): NAME's sources into <build>/third_party/NAME by scripts/fetch-NAME.sh,
+# once (FILE is one of them, there when the fetch was done). Sets NAME_DIR, upper-cased.
+function(fetch_sources name file)
+    set(dir "${CMAKE_BINARY_DIR}/third_party/${name}")
+    if(NOT EXISTS "${dir}/${file}")
+        execute_process(COMMAND "${CMAKE_SOURCE_DIR}/scripts/fetch-${name}.sh" "${dir}"
+                        RESULT_VARIABLE fetch_result)
+        if(NOT fetch_result EQUAL 0)
+            message(FATAL_ERROR "Could not fetch ${name}'s sources (scripts/fetch-${name}.sh)")
+        endif()
+    endif()
+    string(TOUPPER "${name}_DIR" variable)
+    set(${variable} "${dir}" PARENT_SCOPE)
+endfunction()
+
 # zlib's inflate and checksums, built here from Debian's zlib source, fetched at configure time:
 # for size, -Os (Debian's mingw build is -O2) and the CRC-32 tables made at their first use into
 # zeroed memory, not carried in the file (DYNAMIC_CRC_TABLE). The program only reads archives.
-set(ZLIB_DIR "${CMAKE_BINARY_DIR}/third_party/zlib")
-if(NOT EXISTS "${ZLIB_DIR}/inflate.c")
-    execute_process(COMMAND "${CMAKE_SOURCE_DIR}/scripts/fetch-zlib.sh" "${ZLIB_DIR}"
-                    RESULT_VARIABLE fetch_result)
-    if(NOT fetch_result EQUAL 0)
-        message(FATAL_ERROR "Could not fetch zlib's sources (scripts/fetch-zlib.sh)")
-    endif()
-endif()
+fetch_sources(zlib inflate.c)
 set(zlib_sources inflate.c inftrees.c inffast.c adler32.c crc32.c zutil.c)
 list(TRANSFORM zlib_sources PREPEND "${ZLIB_DIR}/")
 add_library(zlib_inflate STATIC ${zlib_sources})
@@ -58,14 +66,7 @@ target_compile_options(zlib_inflate PRIVATE -Os -ffunction-sections -fno-asynchr
     -fno-unwind-tables -w)
 
 # minizip's unzip sources come from Debian's source package at configure time.
-set(MINIZIP_DIR "${CMAKE_BINARY_DIR}/third_party/minizip")
-if(NOT EXISTS "${MINIZIP_DIR}/unzip.c")
-    execute_process(COMMAND "${CMAKE_SOURCE_DIR}/scripts/fetch-minizip.sh" "${MINIZIP_DIR}"
-                    RESULT_VARIABLE fetch_result)
-    if(NOT fetch_result EQUAL 0)
-        message(FATAL_ERROR "Could not fetch minizip's sources (scripts/fetch-minizip.sh)")
-    endif()
-endif()
+fetch_sources(minizip unzip.c)
 add_library(minizip STATIC "${MINIZIP_DIR}/unzip.c" "${MINIZIP_DIR}/ioapi.c")
 target_include_directories(minizip SYSTEM PUBLIC "${MINIZIP_DIR}")
 target_compile_options(minizip PRIVATE -Os -ffunction-sections -fdata-sections
