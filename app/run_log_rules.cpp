@@ -23,21 +23,18 @@ int ExitCodeOf(const StageResult& result) {
 }
 
 bool FormatLogLine(const LogTime& time, const char* text, char* out, size_t cap) {
+    // yyyy-mm-dd hh:mm:ss.mmm, then a space: each field with its width and the mark after it.
+    const struct {
+        unsigned value;
+        int width;
+        const char* after;
+    } stamp[] = {{time.year, 4, "-"},   {time.month, 2, "-"},  {time.day, 2, " "},         {time.hour, 2, ":"},
+                 {time.minute, 2, ":"}, {time.second, 2, "."}, {time.millisecond, 3, " "}};
     BoundedText line(out, cap);
-    AddDigits(&line, time.year, 4);
-    line.Add("-");
-    AddDigits(&line, time.month, 2);
-    line.Add("-");
-    AddDigits(&line, time.day, 2);
-    line.Add(" ");
-    AddDigits(&line, time.hour, 2);
-    line.Add(":");
-    AddDigits(&line, time.minute, 2);
-    line.Add(":");
-    AddDigits(&line, time.second, 2);
-    line.Add(".");
-    AddDigits(&line, time.millisecond, 3);
-    line.Add(" ");
+    for (const auto& field : stamp) {
+        AddDigits(&line, field.value, field.width);
+        line.Add(field.after);
+    }
     for (const char* at = text; *at; ++at) line.Add(*at == '\r' || *at == '\n' ? " " : at, 1);
     line.Add("\r\n");
     return line.Fits();
