@@ -98,16 +98,24 @@ press_install() {
 }
 
 # accept_agreement: ticks the box in the agreement dialog and presses "동의함".
+# A failed step is named on stderr with the driver's code, so a failed start says where it stopped.
 accept_agreement() {
-  drv wait-window "$AGREEMENT_TITLE" >/dev/null &&
-    drv check "$AGREEMENT_TITLE" $IDC_AGREE_CHECK 1 >/dev/null &&
-    drv click "$AGREEMENT_TITLE" $IDOK >/dev/null &&
-    drv wait-gone "$AGREEMENT_TITLE" >/dev/null
+  drv wait-window "$AGREEMENT_TITLE" >/dev/null || { step_failed "agreement: wait-window"; return 1; }
+  drv check "$AGREEMENT_TITLE" $IDC_AGREE_CHECK 1 >/dev/null || { step_failed "agreement: check"; return 1; }
+  drv click "$AGREEMENT_TITLE" $IDOK >/dev/null || { step_failed "agreement: click OK"; return 1; }
+  drv wait-gone "$AGREEMENT_TITLE" >/dev/null || { step_failed "agreement: wait-gone"; return 1; }
+}
+
+# step_failed WHAT: called right after a failed drv call; says WHAT and that call's code.
+step_failed() {
+  local rc=$?
+  echo "install_into: $1 failed (code $rc)" >&2
 }
 
 # install_into DIR: Install pressed with DIR and the agreement accepted.
 install_into() {
-  press_install "$1" && accept_agreement
+  press_install "$1" || { step_failed "pressing Install"; return 1; }
+  accept_agreement
 }
 
 PICKER_STATUS=0x3743  # the status line of the system's folder picker
